@@ -1,0 +1,107 @@
+# Compiler settings, test, fuzz and benchmark helpers shared by every subsystem.
+
+include_guard(GLOBAL)
+
+set(QUIRE_GOOGLETEST_DIR /usr/src/googletest CACHE PATH "GoogleTest sources")
+
+# QUIRE_WINDOWS: the cross build of the deliverables; otherwise only the portable
+# libraries (file formats, models, parsers) are built, on the host.
+if(WIN32)
+  set(QUIRE_WINDOWS ON)
+else()
+  set(QUIRE_WINDOWS OFF)
+endif()
+
+add_compile_options(-Wall -Wextra)
+if(QUIRE_WINDOWS)
+  add_compile_definitions(NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0600)
+  # GetProcAddress results are cast to the real signatures on purpose.
+  add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-Wno-cast-function-type>)
+endif()
+
+if(QUIRE_SANITIZE)
+  set(_quire_san -fsanitize=address,undefined -fno-sanitize-recover=undefined
+                 -fno-omit-frame-pointer)
+  add_compile_options(${_quire_san})
+  add_link_options(${_quire_san})
+endif()
+
+if(QUIRE_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "QUIRE_FUZZ needs clang")
+  endif()
+  # Coverage feedback for the libraries the fuzz targets link.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
+function(quire_setup_testing)
+  if(QUIRE_WINDOWS AND CMAKE_CROSSCOMPILING)
+    # Every test program runs under Wine in a prefix of this build folder.
+    set(CMAKE_CROSSCOMPILING_EMULATOR
+        "${CMAKE_SOURCE_DIR}/tools/wine-run;${CMAKE_BINARY_DIR}/wineprefix"
+        PARENT_SCOPE)
+  endif()
+  if(QUIRE_BENCH)
+    return()
+  endif()
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  add_subdirectory(${QUIRE_GOOGLETEST_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+endfunction()
+
+include(GoogleTest)
+
+# quire_add_test(<name> SOURCES ... [LIBS ...] [LABELS ...] [ENVIRONMENT ...])
+# One test program; each of its test cases becomes a CTest test.
+function(quire_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
+  if(QUIRE_BENCH)
+    return()
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
+  set(labels ${ARG_LABELS})
+  if(QUIRE_WINDOWS)
+    list(APPEND labels wine)
+  else()
+    list(APPEND labels native)
+  endif()
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS "${labels}" ENVIRONMENT "${ARG_ENVIRONMENT}")
+endfunction()
+
+# quire_add_fuzzer(<name> SOURCES ... [LIBS ...] [CORPUS dir])
+# A libFuzzer target; `make fuzz` runs every one listed in fuzzers.txt.
+function(quire_add_fuzzer name)
+  cmake_parse_arguments(ARG "" "CORPUS" "SOURCES;LIBS" ${ARGN})
+  if(NOT QUIRE_FUZZ)
+    return()
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  set_property(GLOBAL APPEND PROPERTY QUIRE_FUZZERS "$<TARGET_FILE:${name}>|${ARG_CORPUS}")
+endfunction()
+
+# Writes fuzzers.txt into the build folder: one "program|seed corpus" line per target.
+function(quire_write_fuzzer_list)
+  if(NOT QUIRE_FUZZ)
+    return()
+  endif()
+  get_property(entries GLOBAL PROPERTY QUIRE_FUZZERS)
+  list(JOIN entries "\n" content)
+  file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/fuzzers.txt CONTENT "${content}\n")
+endfunction()
+
+# quire_add_benchmark(<name> SOURCES ... [LIBS ...])
+function(quire_add_benchmark name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  if(NOT QUIRE_BENCH)
+    return()
+  endif()
+  find_package(benchmark REQUIRED)
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark)
+endfunction()

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <exception>
+
+namespace sheaf {
+
+// A record or a byte that the document does not hold.
+inline constexpr int32_t SHEAF_E_DATA = -3000;
+
+// Thrown inside a conversion with the result code that the library's entry
+// points hand back to their caller.
+class SheafError : public std::exception {
+public:
+    explicit SheafError(int32_t code) : code_(code) {}
+    int32_t code() const noexcept { return code_; }
+    const char* what() const noexcept override { return "sheaf conversion error"; }
+
+private:
+    int32_t code_;
+};
+
+[[noreturn]] inline void throwDataError() { throw SheafError(SHEAF_E_DATA); }
+
+} // namespace sheaf
