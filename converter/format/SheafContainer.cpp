@@ -33,9 +33,9 @@ bool readLittleEndian(ByteSource& source, int32_t& value) {
     if (!source.read(b)) {
         return false;
     }
-    value = static_cast<int32_t>(static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
-                                 static_cast<uint32_t>(b[2]) << 16 |
-                                 static_cast<uint32_t>(b[3]) << 24);
+    value =
+        static_cast<int32_t>(static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
+                             static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24);
     return true;
 }
 
@@ -100,8 +100,17 @@ int32_t decodeDocument(ByteSource& source, SheafDocument& document) {
     return result;
 }
 
+uint64_t encodedSize(const SheafDocument& document) {
+    uint64_t size = kSheafMagic.size() + 4;
+    for (const RecordBuffer& record : document.records()) {
+        size += 4 + static_cast<uint64_t>(record.size());
+    }
+    return size;
+}
+
 std::vector<uint8_t> encodeDocument(const SheafDocument& document) {
     VectorSink sink;
+    sink.bytes().reserve(encodedSize(document));
     encodeDocument(document, sink);
     return std::move(sink.bytes());
 }

@@ -22,6 +22,7 @@ int32_t encodeDocument(const SheafDocument& document, ByteSink& sink);
 // after any failure.  A count of 0 or less gives an empty document.
 int32_t decodeDocument(ByteSource& source, SheafDocument& document);
 
+uint64_t encodedSize(const SheafDocument& document);
 std::vector<uint8_t> encodeDocument(const SheafDocument& document);
 int32_t decodeDocument(std::span<const uint8_t> bytes, SheafDocument& document);
 

@@ -120,7 +120,7 @@ int32_t saveDocument(const SheafDocument& document, const char* path) {
     int32_t result = kResultOk;
     {
         quire::FileHandle file(CreateFileA(temporary, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) {
             DeleteFileA(temporary);
             return kResultFileNotFound;
@@ -144,7 +144,7 @@ int32_t saveDocument(const SheafDocument& document, const char* path) {
 int32_t loadDocument(SheafDocument& document, const char* path) {
     document.clear();
     quire::FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) {
         return kResultFileNotFound;
     }

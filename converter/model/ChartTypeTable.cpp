@@ -15,6 +15,7 @@ constexpr uint16_t kUnsupported = ChartTypeCode::Unsupported;
 
 // Searched from the top in both directions, so the order decides which
 // application type a code maps back to.
+// clang-format off
 constexpr ChartTypeRow kChartTypes[] = {
     {51, 0, 0},    {52, 0, 1},    {53, 0, 2},                  // column
     {-4100, kUnsupported, 0},                                  // 3-D column
@@ -50,6 +51,7 @@ constexpr ChartTypeRow kChartTypes[] = {
     {106, 0, 0},   {107, 0, 1},   {108, 0, 2},                 // pyramid column
     {109, 1, 0},   {110, 1, 1},   {111, 1, 2},                 // pyramid bar
 };
+// clang-format on
 static_assert(std::size(kChartTypes) == 73);
 
 } // namespace

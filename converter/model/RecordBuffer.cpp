@@ -12,7 +12,9 @@ void RecordBuffer::appendWord(uint32_t value) {
     bytes_.insert(bytes_.end(), bytes, bytes + 4);
 }
 
-void RecordBuffer::appendByte(uint8_t value) { bytes_.push_back(value); }
+void RecordBuffer::appendByte(uint8_t value) {
+    bytes_.push_back(value);
+}
 
 void RecordBuffer::appendString(std::string_view text) {
     appendWord(static_cast<uint32_t>(text.size()));

@@ -4,9 +4,22 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <memory>
+#include <utility>
 #include <vector>
 
 namespace sheaf {
+
+// Leaves new bytes uninitialised on resize: a record read from a file is
+// overwritten at once, and zeroing it first would touch every byte twice.
+template <typename T> struct DefaultInitAllocator : std::allocator<T> {
+    template <typename U> struct rebind { using other = DefaultInitAllocator<U>; };
+    using std::allocator<T>::allocator;
+    template <typename U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    template <typename U, typename... Args> void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
 
 // One record's bytes.  Integers inside a record are big-endian; strings are a
 // length word followed by the bytes, without terminator.  The read position is
@@ -21,7 +34,7 @@ public:
     void appendString(std::string_view text);
     void appendBuffer(const RecordBuffer& other);
     void assign(const RecordBuffer& other) { bytes_ = other.bytes_; }
-    void clear() { std::vector<uint8_t>().swap(bytes_); }
+    void clear() { decltype(bytes_)().swap(bytes_); }
 
     // Each reader throws SHEAF_E_DATA when the bytes it needs are not all
     // inside the buffer, and then leaves the position unchanged.
@@ -42,7 +55,7 @@ private:
     // Throws unless `count` bytes starting at `position` are inside the buffer.
     void requireBytes(int32_t position, uint64_t count) const;
 
-    std::vector<uint8_t> bytes_;
+    std::vector<uint8_t, DefaultInitAllocator<uint8_t>> bytes_;
 };
 
 } // namespace sheaf

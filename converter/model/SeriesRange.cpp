@@ -144,8 +144,8 @@ SeriesRange SeriesRange::splitOffSeries(bool inRows) {
 }
 
 std::string SeriesRange::seriesFormula(int32_t order) const {
-    std::string formula = "=SERIES(;" + categories + ";" + addressText() + ";" +
-                          std::to_string(order);
+    std::string formula =
+        "=SERIES(;" + categories + ";" + addressText() + ";" + std::to_string(order);
     if (!sizes.empty()) {
         formula += ";" + sizes;
     }

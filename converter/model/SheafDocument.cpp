@@ -4,7 +4,9 @@
 
 namespace sheaf {
 
-int32_t SheafDocument::append(const RecordBuffer& record) { return append(RecordBuffer(record)); }
+int32_t SheafDocument::append(const RecordBuffer& record) {
+    return append(RecordBuffer(record));
+}
 
 int32_t SheafDocument::append(RecordBuffer&& record) {
     records_.push_back(std::move(record));

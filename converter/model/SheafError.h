@@ -20,6 +20,8 @@ private:
     int32_t code_;
 };
 
-[[noreturn]] inline void throwDataError() { throw SheafError(SHEAF_E_DATA); }
+[[noreturn]] inline void throwDataError() {
+    throw SheafError(SHEAF_E_DATA);
+}
 
 } // namespace sheaf

@@ -23,11 +23,12 @@ TEST(ChartTypeCode, CodesMapBackToTheFirstRowThatHasThem) {
         uint32_t code;
         int32_t type;
     };
-    for (const Case& c : {Case{ChartTypeCode::Unsupported, -4100}, Case{ChartTypeCode::make(0, 0), 51},
-                          Case{ChartTypeCode::make(3, 1), 69}, Case{ChartTypeCode::make(4, 1), 74},
-                          Case{ChartTypeCode::make(5, 0), 1}, Case{ChartTypeCode::make(6, 0), -4120},
-                          Case{ChartTypeCode::make(7, 0), -4151}, Case{ChartTypeCode::make(8, 0), 15},
-                          Case{ChartTypeCode::make(9, 1), 89}, Case{ChartTypeCode::make(2, 2), 64}}) {
+    for (const Case& c :
+         {Case{ChartTypeCode::Unsupported, -4100}, Case{ChartTypeCode::make(0, 0), 51},
+          Case{ChartTypeCode::make(3, 1), 69}, Case{ChartTypeCode::make(4, 1), 74},
+          Case{ChartTypeCode::make(5, 0), 1}, Case{ChartTypeCode::make(6, 0), -4120},
+          Case{ChartTypeCode::make(7, 0), -4151}, Case{ChartTypeCode::make(8, 0), 15},
+          Case{ChartTypeCode::make(9, 1), 89}, Case{ChartTypeCode::make(2, 2), 64}}) {
         EXPECT_EQ(ChartTypeCode::toApplicationType(c.code), c.type) << c.code;
     }
     EXPECT_EQ(ChartTypeCode::toApplicationType(ChartTypeCode::make(6, 1)), std::nullopt);

@@ -48,9 +48,9 @@ TEST(SheafContainer, ContainerIntegersAreLittleEndianRecordWordsBigEndian) {
     header.appendString("Ann");
     document.append(header);
     const std::vector<uint8_t> bytes = encodeDocument(document);
-    const std::vector<uint8_t> expected = {0x6A, 0x6C, 0x63, 0x30, 1, 0, 0, 0, 15, 0,   0,   0,
-                                           0,    0,    0,    0,    0, 0, 0, 0, 0,  0,   0,   3,
-                                           'A',  'n',  'n'};
+    const std::vector<uint8_t> expected = {0x6A, 0x6C, 0x63, 0x30, 1, 0, 0,   0,   15,
+                                           0,    0,    0,    0,    0, 0, 0,   0,   0,
+                                           0,    0,    0,    0,    0, 3, 'A', 'n', 'n'};
     EXPECT_EQ(bytes, expected);
 }
 

@@ -64,8 +64,8 @@ protected:
     }
 
     void write(const char* name, const std::vector<uint8_t>& bytes) const {
-        quire::FileHandle file(CreateFileA(path(name).c_str(), GENERIC_WRITE, 0, nullptr,
-                                           CREATE_ALWAYS, 0, nullptr));
+        quire::FileHandle file(
+            CreateFileA(path(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         DWORD written = 0;
         WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     }

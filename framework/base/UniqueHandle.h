@@ -8,8 +8,7 @@ namespace quire {
 
 // Owns one handle and closes it once.  Traits give the invalid value and the
 // closing function, since Win32 handles disagree on both.
-template <typename Traits>
-class UniqueHandle {
+template <typename Traits> class UniqueHandle {
 public:
     using Type = typename Traits::Type;
 
