@@ -41,8 +41,16 @@ inline constexpr uint32_t END_OF_SHEET = 99;
 // starts the next record.
 inline constexpr int32_t kCellRecordLimit = 60000;
 
-// Low 16 bits the kind, high 16 bits a sub-index.
-struct NumberFormatCode {
+// A code of two halves: low 16 bits a kind, high 16 bits a sub-index.
+struct SplitCode {
+    static constexpr uint32_t make(uint16_t kind, uint16_t sub) {
+        return static_cast<uint32_t>(kind) | static_cast<uint32_t>(sub) << 16;
+    }
+    static constexpr uint16_t kind(uint32_t code) { return static_cast<uint16_t>(code & 0xFFFF); }
+    static constexpr uint16_t sub(uint32_t code) { return static_cast<uint16_t>(code >> 16); }
+};
+
+struct NumberFormatCode : SplitCode {
     enum Kind : uint16_t {
         General = 0,
         Date = 1,
@@ -53,16 +61,10 @@ struct NumberFormatCode {
         Percentage = 6,
         Text = 7,
     };
-
-    static constexpr uint32_t make(uint16_t kind, uint16_t sub) {
-        return static_cast<uint32_t>(kind) | static_cast<uint32_t>(sub) << 16;
-    }
-    static constexpr uint16_t kind(uint32_t code) { return static_cast<uint16_t>(code & 0xFFFF); }
-    static constexpr uint16_t sub(uint32_t code) { return static_cast<uint16_t>(code >> 16); }
 };
 
-// Low 16 bits the kind, high 16 bits the sub-type.
-struct ChartTypeCode {
+// The sub-index is the chart's sub-type.
+struct ChartTypeCode : SplitCode {
     enum Kind : uint16_t {
         Column = 0,
         Bar = 1,
@@ -77,12 +79,6 @@ struct ChartTypeCode {
     };
     // A chart type the handheld cannot show.
     static constexpr uint32_t Unsupported = 1000;
-
-    static constexpr uint32_t make(uint16_t kind, uint16_t sub) {
-        return static_cast<uint32_t>(kind) | static_cast<uint32_t>(sub) << 16;
-    }
-    static constexpr uint16_t kind(uint32_t code) { return static_cast<uint16_t>(code & 0xFFFF); }
-    static constexpr uint16_t sub(uint32_t code) { return static_cast<uint16_t>(code >> 16); }
 
     // From the spreadsheet application's chart type constant; Unsupported for
     // a type the table does not have.
