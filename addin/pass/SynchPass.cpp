@@ -1,0 +1,255 @@
+#include "SynchPass.h"
+
+#include "LastSynchDate.h"
+#include "com/Bstr.h"
+#include "com/ComError.h"
+#include "com/ComPtr.h"
+#include "com/Variant.h"
+#include "ui/ConflictDialog.h"
+
+#include <cwchar>
+
+namespace quire::addin {
+
+using com::check;
+using com::ComError;
+using com::ComPtr;
+
+namespace {
+
+const wchar_t kTableName[] = L"Quire";
+
+// The current directory, which the host expects back as it was.
+class CurrentDirectoryGuard {
+public:
+    CurrentDirectoryGuard() {
+        DWORD length = GetCurrentDirectoryW(MAX_PATH, saved_);
+        if (length == 0 || length >= MAX_PATH) {
+            saved_[0] = 0;
+        }
+    }
+    CurrentDirectoryGuard(const CurrentDirectoryGuard&) = delete;
+    CurrentDirectoryGuard& operator=(const CurrentDirectoryGuard&) = delete;
+    ~CurrentDirectoryGuard() {
+        if (saved_[0]) {
+            SetCurrentDirectoryW(saved_);
+        }
+    }
+
+private:
+    wchar_t saved_[MAX_PATH] = {};
+};
+
+void status(IHostUtility* utility, long code, const wchar_t* text) {
+    com::Bstr message(text);
+    check(utility->Status(code, message.get()));
+}
+
+ComPtr<IHostTable> findQuireTable(IHostTables* tables) {
+    long count = 0;
+    for (long i = 1; check(tables->get_Count(&count)), i <= count; ++i) {
+        com::Variant index(i);
+        ComPtr<IHostTable> table;
+        check(tables->get_Item(index.ref(), table.put()));
+        if (!table) {
+            continue;
+        }
+        com::Bstr name;
+        check(table->get_Name(name.put()));
+        if (name.str() == kTableName) {
+            return table;
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+HRESULT SynchPass::Process(IDispatch* utility, IHostDatabase* database) {
+    CurrentDirectoryGuard directory;
+    log_.write("=== process called");
+    log_.write("Unicode Version");
+    HRESULT result = S_OK;
+    try {
+        result = run(utility, database);
+        if (result == S_FALSE) {
+            return result;
+        }
+    } catch (const ComError& error) {
+        std::string line =
+            "!!! process: com exception occured [" + std::to_string(error.code() & 0xFFFF) + "]";
+        if (!error.description().empty()) {
+            line += " " + toAnsi(error.description());
+        }
+        log_.write(line);
+    } catch (const CSynchException& error) {
+        log_.write("!!! process: exception occured " + error.message());
+    } catch (...) {
+        log_.write("!!! process: unknown exception occured ");
+    }
+    log_.write("=== process exiting...");
+    return S_OK;
+}
+
+HRESULT SynchPass::run(IDispatch* utilityArgument, IHostDatabase* database) {
+    ComPtr<IHostUtility> utility;
+    if (utilityArgument) {
+        check(utilityArgument->QueryInterface(__uuidof(IHostUtility), utility.putVoid()));
+    }
+    com::checkNotNull(utility.get(), E_NOINTERFACE);
+    com::checkNotNull(database);
+    ComPtr<IHostTables> tables;
+    check(database->get_Tables(tables.put()));
+    log_.write(tables ? "tables!=null" : "tables==null");
+    com::checkNotNull(tables.get());
+    long tableCount = 0;
+    check(tables->get_Count(&tableCount));
+    log_.write("tables count = " + std::to_string(tableCount));
+
+    ComPtr<IHostTable> table = findQuireTable(tables.get());
+    if (!table) {
+        log_.write("Quire table is NOT found");
+        return S_FALSE;
+    }
+    log_.write("Quire table is found");
+    check(utility->Progress(100, 0, 0));
+    status(utility.get(), 200, L"Quire Progress");
+    status(utility.get(), 201, L"Processing files...");
+
+    ComPtr<IHostRecords> records;
+    check(table->LoadRecords(RIM_Mode_ReadWrite, records.put()));
+    log_.write("files = filesTable->LoadRecords(RIM_Mode_ReadWrite)");
+    com::checkNotNull(records.get());
+    long count = 0;
+    check(records->get_Count(&count));
+    log_.write("processing incoming " + std::to_string(count) + " files");
+
+    uint64_t last = ReadLastSynchDate(environment_.userRoot);
+    log_.write("Last synch was at " + logTime(last));
+
+    Sets sets;
+    sets.desktop = store_.ScanFolder();
+    if (count < 0) {
+        log_.write("no incoming files to process");
+        sets.toSend = sets.desktop;
+    } else {
+        readIncoming(utility.get(), records.get(), count, sets);
+        findConflicts(last, sets);
+        log_.write("saving recieved files to desktop...");
+        for (auto& [path, entry] : sets.incoming) {
+            try {
+                receive(entry, sets);
+            } catch (const CSynchException& error) {
+                log_.write("exception: " + error.message());
+            }
+        }
+    }
+    send(records.get(), sets.toSend);
+    notifyDesktopProgram();
+    SaveLastSynchDate(environment_.userRoot, environment_.now());
+    return S_OK;
+}
+
+void SynchPass::readIncoming(IHostUtility* utility, IHostRecords* records, long count, Sets& sets) {
+    log_.write("begin processing incoming files");
+    check(utility->Progress(102, count, 1));
+    for (long j = 1; j <= count; ++j) {
+        check(utility->Progress(103, j, 0));
+        try {
+            SyncEntry entry = records_.GetFile(records, j);
+            ToDesktopName(entry);
+            addReassembled(sets.incoming, std::move(entry));
+        } catch (...) {
+            log_.write("!!! GetFile(...) exception occured");
+        }
+    }
+}
+
+void SynchPass::findConflicts(uint64_t last, Sets& sets) {
+    EntrySet changedOnDesktop;
+    for (const auto& [path, entry] : sets.desktop) {
+        if (!sets.incoming.contains(path)) {
+            sets.toSend.insert(entry);
+        }
+        if (entry.time >= last) {
+            changedOnDesktop.insert(entry);
+        }
+    }
+    for (const auto& [path, entry] : sets.incoming) {
+        if (changedOnDesktop.contains(path)) {
+            sets.inConflict.insert(entry);
+        }
+    }
+}
+
+void SynchPass::receive(SyncEntry& entry, Sets& sets) {
+    std::string path = toUtf8(entry.path);
+    log_.write("checking file " + path);
+    // A file whose parts did not all arrive must not replace a good copy.
+    if (!entry.isFolder() && entry.content.size() != static_cast<size_t>(entry.size)) {
+        log_.write("file " + path + " is incomplete: " + std::to_string(entry.content.size()) +
+                   " of " + std::to_string(entry.size) + " bytes arrived");
+        if (store_.EntryExists(entry)) {
+            log_.write("desktop copy kept");
+            return;
+        }
+    }
+    if (!entry.isFolder() && sets.inConflict.contains(entry.path) && !settleConflict(entry, sets)) {
+        return;
+    }
+    if (!store_.EntryExists(entry) || entry.changed) {
+        log_.write("trying to save file " + toAnsi(store_.FullPath(entry)) + " ...");
+        try {
+            store_.SaveContent(entry);
+            log_.write("succeeded");
+        } catch (const CSynchException& error) {
+            log_.write("save file exception: " + error.message());
+        }
+    }
+}
+
+bool SynchPass::settleConflict(SyncEntry& entry, Sets& sets) {
+    log_.write("file " + toUtf8(entry.path) +
+               " was changed both on desktop and handheld computers...");
+    ConflictDialog dialog(entry.path);
+    if (dialog.runModal(environment_.resources, GetActiveWindow()) != IDOK) {
+        log_.write("file was skipped");
+        return false;
+    }
+    switch (dialog.action()) {
+    case ConflictDialog::kOverwriteDesktop:
+        log_.write("file will be updated on desktop");
+        entry.changed = true;
+        return true;
+    case ConflictDialog::kOverwriteHandheld:
+        log_.write("file will be updated on handheld");
+        sets.toSend.insert(entry);
+        return false;
+    default:
+        log_.write("unknown action specified");
+        return false;
+    }
+}
+
+void SynchPass::send(IHostRecords* records, const EntrySet& toSend) {
+    if (toSend.empty()) {
+        log_.write("no files to send");
+        return;
+    }
+    log_.write("sending files...");
+    for (const auto& [path, entry] : toSend) {
+        SyncEntry copy = entry;
+        store_.LoadContent(copy);
+        ToHandheldName(copy);
+        log_.write("adding file " + toAnsi(store_.FullPath(copy)));
+        records_.AddFile(records, copy);
+    }
+}
+
+void SynchPass::notifyDesktopProgram() {
+    if (HWND window = FindWindowW(nullptr, kDesktopWindowTitle)) {
+        SendMessageW(window, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_REMOTE, 0), 0);
+    }
+}
+
+} // namespace quire::addin

@@ -1,0 +1,214 @@
+#include "LocalSyncStore.h"
+
+#include "base/UniqueHandle.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace quire::addin {
+
+namespace {
+
+uint64_t fileTimeValue(const FILETIME& time) {
+    return (uint64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+FILETIME toFileTime(uint64_t value) {
+    return FILETIME{static_cast<DWORD>(value), static_cast<DWORD>(value >> 32)};
+}
+
+[[noreturn]] void throwLastError() {
+    throw CSynchException(Win32ErrorText());
+}
+
+// Replaces the extension of the entry's last component when it is one of
+// `from`, with the matching `to` in lower case.
+void renameKind(SyncEntry& entry, const wchar_t* const from[2], const wchar_t* const to[2]) {
+    if (entry.isFolder()) {
+        return;
+    }
+    size_t slash = entry.path.rfind(L'/');
+    size_t dot = entry.path.rfind(L'.');
+    if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash)) {
+        return;
+    }
+    std::wstring extension = entry.path.substr(dot);
+    for (int i = 0; i < 2; ++i) {
+        if (CompareStringOrdinal(extension.c_str(), -1, from[i], -1, TRUE) == CSTR_EQUAL) {
+            entry.path.replace(dot, 4, to[i]);
+            return;
+        }
+    }
+}
+
+} // namespace
+
+std::string Win32ErrorText() {
+    DWORD code = GetLastError();
+    char* text = nullptr;
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                      FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                                  reinterpret_cast<char*>(&text), 0, nullptr);
+    if (length == 0 || !text) {
+        char fallback[64];
+        std::snprintf(fallback, sizeof fallback, "Win32 error (%#010lx) occured",
+                      static_cast<unsigned long>(code));
+        return fallback;
+    }
+    std::string message(text, length);
+    LocalFree(text);
+    return message;
+}
+
+void ToDesktopName(SyncEntry& entry) {
+    static const wchar_t* const from[2] = {L".xls", L".doc"};
+    static const wchar_t* const to[2] = {L".shf", L".pgd"};
+    renameKind(entry, from, to);
+}
+
+void ToHandheldName(SyncEntry& entry) {
+    static const wchar_t* const from[2] = {L".shf", L".pgd"};
+    static const wchar_t* const to[2] = {L".xls", L".doc"};
+    renameKind(entry, from, to);
+}
+
+std::wstring LocalSyncStore::FullPath(const SyncEntry& entry) {
+    std::wstring relative = entry.path;
+    if (!relative.empty() && relative.front() == L'/') {
+        relative.erase(0, 1);
+    }
+    std::replace(relative.begin(), relative.end(), L'/', L'\\');
+    return folder_.path() + relative;
+}
+
+EntrySet LocalSyncStore::ScanFolder() {
+    EntrySet entries;
+    scan(L"", entries);
+    return entries;
+}
+
+void LocalSyncStore::scan(std::wstring relative, EntrySet& entries) {
+    if (!relative.empty()) {
+        relative += L'\\';
+    }
+    WIN32_FIND_DATAW data;
+    FindHandle find(FindFirstFileW((folder_.path() + relative + L"*").c_str(), &data));
+    if (!find) {
+        return;
+    }
+    do {
+        std::wstring name = data.cFileName;
+        SyncEntry entry;
+        entry.path = L"/" + relative + name;
+        std::replace(entry.path.begin(), entry.path.end(), L'\\', L'/');
+        entry.time = fileTimeValue(data.ftLastWriteTime);
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (name == L"." || name == L"..") {
+                continue;
+            }
+            scan(relative + name, entries);
+            entry.kind = EntryKind::Folder;
+            entry.size = -1;
+        } else {
+            entry.kind = EntryKind::File;
+            entry.size = static_cast<int32_t>(data.nFileSizeLow);
+        }
+        entries.insert(std::move(entry));
+    } while (FindNextFileW(find.get(), &data));
+}
+
+bool LocalSyncStore::EntryExists(const SyncEntry& entry) {
+    WIN32_FIND_DATAW data;
+    FindHandle find(FindFirstFileW(FullPath(entry).c_str(), &data));
+    return static_cast<bool>(find);
+}
+
+void LocalSyncStore::LoadContent(SyncEntry& entry) {
+    if (entry.isFolder()) {
+        entry.size = -1;
+        entry.content.clear();
+        return;
+    }
+    FileHandle file(CreateFileW(FullPath(entry).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        throwLastError();
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size)) {
+        return;
+    }
+    if (size.QuadPart == 0) {
+        entry.size = 0;
+        entry.content.clear();
+        return;
+    }
+    if (size.QuadPart > INT32_MAX) {
+        throw CSynchException("File is too large to send: " + toAnsi(FullPath(entry)));
+    }
+    log_.write("trying to load " + std::to_string(size.QuadPart) + " bytes");
+    std::vector<uint8_t> content(static_cast<size_t>(size.QuadPart));
+    size_t done = 0;
+    while (done < content.size()) {
+        DWORD chunk = static_cast<DWORD>(std::min<size_t>(content.size() - done, 1 << 24));
+        DWORD got = 0;
+        if (!ReadFile(file.get(), content.data() + done, chunk, &got, nullptr)) {
+            throwLastError();
+        }
+        if (got == 0) {
+            break;
+        }
+        done += got;
+    }
+    content.resize(done);
+    entry.size = static_cast<int32_t>(content.size());
+    entry.content = std::move(content);
+}
+
+void LocalSyncStore::SaveContent(SyncEntry& entry) {
+    if (entry.isFolder()) {
+        if (!EntryExists(entry) && !CreateDirectoryW(FullPath(entry).c_str(), nullptr)) {
+            throwLastError();
+        }
+        entry.content.clear();
+        return;
+    }
+    saveFile(entry);
+}
+
+void LocalSyncStore::saveFile(const SyncEntry& entry) {
+    std::wstring target = FullPath(entry);
+    std::wstring folder = target.substr(0, target.find_last_of(L'\\') + 1);
+    wchar_t temporary[MAX_PATH + 16] = {};
+    if (folder.size() >= MAX_PATH - 14 || !GetTempFileNameW(folder.c_str(), L"~qa", 0, temporary)) {
+        throwLastError();
+    }
+    bool written = false;
+    {
+        FileHandle file(CreateFileW(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) {
+            size_t done = 0;
+            written = true;
+            while (written && done < entry.content.size()) {
+                DWORD chunk =
+                    static_cast<DWORD>(std::min<size_t>(entry.content.size() - done, 1 << 24));
+                DWORD put = 0;
+                written =
+                    WriteFile(file.get(), entry.content.data() + done, chunk, &put, nullptr) &&
+                    put == chunk;
+                done += put;
+            }
+            FILETIME time = toFileTime(entry.time);
+            written = written && SetFileTime(file.get(), &time, &time, &time);
+        }
+    }
+    if (!written || !MoveFileExW(temporary, target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        std::string error = Win32ErrorText();
+        DeleteFileW(temporary);
+        throw CSynchException(error);
+    }
+}
+
+} // namespace quire::addin

@@ -1,0 +1,124 @@
+// The add-in library loaded by the host stand-in, in a process of its own.
+#include "AddinTestSupport.h"
+#include "base/UniqueHandle.h"
+#include "store/LocalSyncFolder.h"
+
+#include <gtest/gtest.h>
+
+using namespace quire;
+using namespace quire::addin;
+using namespace quire::addin::testing;
+
+namespace {
+
+std::wstring besideTest(const wchar_t* name) {
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path);
+    return folder.substr(0, folder.find_last_of(L'\\') + 1) + name;
+}
+
+struct HostRun {
+    DWORD exitCode = 0;
+    std::string output;
+    std::vector<std::wstring> dialogs;
+};
+
+class EndToEndTest : public ::testing::Test {
+protected:
+    EndToEndTest() {
+        key_.setString(std::wstring(L"") + kSettingsKey, L"local synch folder", sync_.path());
+    }
+
+    HostRun synchost(const std::wstring& arguments, std::vector<DialogAnswer> answers = {}) {
+        std::wstring output = work_.file(L"out.txt");
+        SECURITY_ATTRIBUTES inherit{};
+        inherit.nLength = sizeof inherit;
+        inherit.bInheritHandle = TRUE;
+        HostRun run;
+        {
+            FileHandle out(CreateFileW(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                       CREATE_ALWAYS, 0, nullptr));
+            STARTUPINFOW startup{};
+            startup.cb = sizeof startup;
+            startup.dwFlags = STARTF_USESTDHANDLES;
+            startup.hStdOutput = out.get();
+            startup.hStdError = out.get();
+            PROCESS_INFORMATION process{};
+            std::wstring command = L"\"" + besideTest(L"synchost.exe") + L"\" " + arguments;
+            if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                work_.path().c_str(), &startup, &process)) {
+                ADD_FAILURE() << "synchost did not start";
+                return run;
+            }
+            KernelHandle thread(process.hThread);
+            KernelHandle child(process.hProcess);
+            DialogAnswerer answerer(process.dwProcessId, std::move(answers));
+            WaitForSingleObject(child.get(), 60000);
+            GetExitCodeProcess(child.get(), &run.exitCode);
+            run.dialogs = answerer.shownPaths();
+        }
+        std::vector<uint8_t> bytes = readFile(output);
+        run.output.assign(bytes.begin(), bytes.end());
+        return run;
+    }
+
+    std::wstring database() const { return L"\"" + work_.file(L"handheld") + L"\""; }
+
+    HostRun put(const std::wstring& file, const std::wstring& path) {
+        return synchost(L"put " + database() + L" \"" + file + L"\" " + path);
+    }
+
+    HostRun synchronise(std::vector<DialogAnswer> answers = {}) {
+        return synchost(L"sync " + database() + L" --addin \"" + besideTest(L"QuireAddin.dll") +
+                            L"\" --user-root \"" + key_.path() + L"\"",
+                        std::move(answers));
+    }
+
+    ScratchKey key_;
+    ScratchFolder work_;
+    ScratchFolder sync_;
+};
+
+TEST_F(EndToEndTest, DocumentsMoveBothWaysThroughTheAddin) {
+    const uint64_t old = makeTime(2004, 1, 1);
+    writeFile(work_.file(L"a.xls"), patternBytes(50000, 1), old);
+    writeFile(work_.file(L"c.xls"), bytesOf("handheld c"), old);
+    ASSERT_EQ(put(work_.file(L"a.xls"), L"/Sheets/a.xls").exitCode, 0u);
+    ASSERT_EQ(put(work_.file(L"c.xls"), L"/c.xls").exitCode, 0u);
+    writeFile(sync_.file(L"b.pgd"), patternBytes(70000, 2), old);
+    writeFile(sync_.file(L"c.shf"), bytesOf("desktop c"), old);
+
+    // The first pass has no date: the file both sides hold is a conflict.
+    HostRun first = synchronise({DialogAnswer::SecondChoiceOk});
+    EXPECT_EQ(first.exitCode, 0u) << first.output;
+    EXPECT_EQ(first.dialogs, std::vector<std::wstring>{L"/c.shf"});
+    EXPECT_NE(first.output.find("to handheld: /b.doc (70000 bytes)"), std::string::npos)
+        << first.output;
+    EXPECT_NE(first.output.find("to handheld: /c.xls (9 bytes)"), std::string::npos);
+    EXPECT_EQ(readFile(sync_.file(L"Sheets\\a.shf")), patternBytes(50000, 1));
+    EXPECT_EQ(fileTime(sync_.file(L"Sheets\\a.shf")), old);
+
+    ASSERT_EQ(
+        synchost(L"get " + database() + L" /b.doc \"" + work_.file(L"b.out") + L"\"").exitCode, 0u);
+    EXPECT_EQ(readFile(work_.file(L"b.out")), patternBytes(70000, 2));
+    ASSERT_EQ(
+        synchost(L"get " + database() + L" /c.xls \"" + work_.file(L"c.out") + L"\"").exitCode, 0u);
+    EXPECT_EQ(readFile(work_.file(L"c.out")), bytesOf("desktop c"));
+
+    std::vector<std::string> log = logLines(work_.file(L"QuireAddin_Log.txt"));
+    EXPECT_TRUE(hasLine(log, "file will be updated on handheld"));
+    EXPECT_EQ(log.back(), "=== process exiting...");
+    EXPECT_TRUE(key_.hasValue(kSettingsKey, L"last synch date"));
+
+    // A handheld change then reaches the desktop without a question.
+    writeFile(work_.file(L"a.xls"), bytesOf("edited on the handheld"));
+    ASSERT_EQ(put(work_.file(L"a.xls"), L"/Sheets/a.xls").exitCode, 0u);
+    HostRun second = synchronise();
+    EXPECT_EQ(second.exitCode, 0u) << second.output;
+    EXPECT_TRUE(second.dialogs.empty());
+    EXPECT_EQ(readFile(sync_.file(L"Sheets\\a.shf")), bytesOf("edited on the handheld"));
+    EXPECT_EQ(second.output.find("to handheld:"), std::string::npos) << second.output;
+}
+
+} // namespace

@@ -1,0 +1,250 @@
+#include "AddinTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace quire;
+using namespace quire::addin;
+using namespace quire::addin::testing;
+
+namespace {
+
+const uint64_t kOld = makeTime(2004, 1, 1);
+const uint64_t kLastPass = makeTime(2005, 1, 1);
+const uint64_t kNew = makeTime(2006, 1, 1);
+const uint64_t kNow = makeTime(2010, 6, 1);
+
+class PassTest : public ::testing::Test, public PassFixture {
+protected:
+    PassTest() {
+        services_->environment.now = [] { return kNow; };
+        setLastSynchDate(kLastPass);
+    }
+
+    std::optional<synchost::Document> onHandheld(const std::string& path) {
+        return handheld_.find(path);
+    }
+};
+
+TEST_F(PassTest, HandheldOnlyFileIsWrittenWithItsTime) {
+    putFolderOnHandheld("/Reports", kOld);
+    putOnHandheld("/Reports/May.xls", patternBytes(40000), kOld);
+    putOnHandheld("/Notes.doc", bytesOf("notes"), kOld);
+    synchost::SessionResult result = synchronise();
+    EXPECT_EQ(result.process, S_OK);
+    EXPECT_EQ(readFile(desktop(L"Reports\\May.shf")), patternBytes(40000));
+    EXPECT_EQ(fileTime(desktop(L"Reports\\May.shf")), kOld);
+    EXPECT_EQ(readFile(desktop(L"Notes.pgd")), bytesOf("notes"));
+    EXPECT_TRUE(result.received.empty());
+    EXPECT_EQ(lastSynchDate(), kNow);
+}
+
+TEST_F(PassTest, UnchangedCopiesOnBothSidesStayAsTheyAre) {
+    putOnHandheld("/a.xls", bytesOf("handheld"), kOld);
+    writeFile(desktop(L"a.shf"), bytesOf("desktop"), kOld);
+    synchost::SessionResult result = synchronise();
+    EXPECT_EQ(readFile(desktop(L"a.shf")), bytesOf("desktop"));
+    EXPECT_TRUE(result.received.empty());
+}
+
+TEST_F(PassTest, HandheldChangeOverwritesAnUnchangedDesktopCopy) {
+    putOnHandheld("/a.xls", bytesOf("handheld"), kNew, true);
+    writeFile(desktop(L"a.shf"), bytesOf("desktop"), kOld);
+    synchronise();
+    EXPECT_EQ(readFile(desktop(L"a.shf")), bytesOf("handheld"));
+    EXPECT_FALSE(onHandheld("/a.xls")->changed);
+}
+
+TEST_F(PassTest, DesktopOnlyFileIsSentAsNewRecords) {
+    CreateDirectoryW(desktop(L"Letters").c_str(), nullptr);
+    writeFile(desktop(L"Letters\\b.pgd"), patternBytes(70000), kOld);
+    synchost::SessionResult result = synchronise();
+    ASSERT_EQ(result.received.size(), 2u);
+    EXPECT_EQ(result.received[0].path(), "/Letters");
+    EXPECT_EQ(result.received[0].size, -1);
+    EXPECT_EQ(result.received[1].path(), "/Letters/b.doc");
+    EXPECT_EQ(result.received[1].id, -1);
+    EXPECT_EQ(result.received[1].content, patternBytes(70000));
+    EXPECT_TRUE(hasLine(log(), "adding file " + toAnsi(desktop(L"Letters\\b.doc"))));
+    // The handheld now holds it and the next pass leaves it alone.
+    EXPECT_TRUE(synchronise().received.empty());
+}
+
+TEST_F(PassTest, HandheldFolderIsCreatedOnlyWhenMissing) {
+    putFolderOnHandheld("/Empty", kOld);
+    putFolderOnHandheld("/Kept", kOld);
+    CreateDirectoryW(desktop(L"Kept").c_str(), nullptr);
+    writeFile(desktop(L"Kept\\inside.txt"), bytesOf("x"), kOld);
+    synchronise();
+    EXPECT_TRUE(GetFileAttributesW(desktop(L"Empty").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(readFile(desktop(L"Kept\\inside.txt")), bytesOf("x"));
+}
+
+TEST_F(PassTest, ConflictEnterOverwritesTheDesktopCopy) {
+    putOnHandheld("/a.xls", bytesOf("handheld"), kOld);
+    writeFile(desktop(L"a.shf"), bytesOf("desktop"), kNew);
+    DialogAnswerer answerer(GetCurrentProcessId(), {DialogAnswer::Enter});
+    synchost::SessionResult result = synchronise();
+    EXPECT_EQ(answerer.shownPaths(), std::vector<std::wstring>{L"/a.shf"});
+    EXPECT_EQ(readFile(desktop(L"a.shf")), bytesOf("handheld"));
+    EXPECT_TRUE(result.received.empty());
+    EXPECT_TRUE(hasLine(log(), "file will be updated on desktop"));
+}
+
+TEST_F(PassTest, ConflictSecondChoiceSendsTheDesktopCopy) {
+    putOnHandheld("/a.xls", bytesOf("handheld"), kOld);
+    int32_t id = onHandheld("/a.xls")->id;
+    writeFile(desktop(L"a.shf"), bytesOf("desktop copy"), kNew);
+    DialogAnswerer answerer(GetCurrentProcessId(), {DialogAnswer::SecondChoiceOk});
+    synchost::SessionResult result = synchronise();
+    EXPECT_EQ(answerer.shownPaths().size(), 1u);
+    EXPECT_EQ(readFile(desktop(L"a.shf")), bytesOf("desktop copy"));
+    ASSERT_EQ(result.received.size(), 1u);
+    EXPECT_EQ(result.received[0].id, id);
+    EXPECT_EQ(result.received[0].time, recordTimeText(kOld));
+    EXPECT_EQ(onHandheld("/a.xls")->content, bytesOf("desktop copy"));
+    EXPECT_TRUE(hasLine(log(), "file will be updated on handheld"));
+}
+
+TEST_F(PassTest, ConflictSkipLeavesBothAndAdvancesTheDate) {
+    putOnHandheld("/a.xls", bytesOf("handheld"), kOld);
+    putOnHandheld("/b.xls", bytesOf("handheld b"), kOld);
+    writeFile(desktop(L"a.shf"), bytesOf("desktop"), kNew);
+    writeFile(desktop(L"b.shf"), bytesOf("desktop b"), kNew);
+    DialogAnswerer answerer(GetCurrentProcessId(), {DialogAnswer::Escape, DialogAnswer::CloseBox});
+    synchost::SessionResult result = synchronise();
+    EXPECT_EQ(answerer.shownPaths(), (std::vector<std::wstring>{L"/a.shf", L"/b.shf"}));
+    EXPECT_EQ(readFile(desktop(L"a.shf")), bytesOf("desktop"));
+    EXPECT_EQ(readFile(desktop(L"b.shf")), bytesOf("desktop b"));
+    EXPECT_TRUE(result.received.empty());
+    EXPECT_EQ(onHandheld("/a.xls")->content, bytesOf("handheld"));
+    EXPECT_TRUE(hasLine(log(), "file was skipped"));
+    EXPECT_EQ(lastSynchDate(), kNow);
+}
+
+TEST_F(PassTest, FirstPassTreatsEveryDesktopFileAsChanged) {
+    key_.setBinary(kSettingsKey, L"last synch date", "", 0);
+    putOnHandheld("/a.xls", bytesOf("handheld"), kOld);
+    writeFile(desktop(L"a.shf"), bytesOf("desktop"), kOld);
+    DialogAnswerer answerer(GetCurrentProcessId(), {DialogAnswer::Escape});
+    synchronise();
+    EXPECT_EQ(answerer.shownPaths(), std::vector<std::wstring>{L"/a.shf"});
+    EXPECT_TRUE(hasLine(log(), "Last synch was at " + logTime(0)));
+}
+
+TEST_F(PassTest, EmptyPassLogsItsSteps) {
+    synchost::SessionResult result = synchronise();
+    std::vector<std::string> expected = {
+        "=== get info called",
+        "=== process called",
+        "Unicode Version",
+        "tables!=null",
+        "tables count = 1",
+        "Quire table is found",
+        "files = filesTable->LoadRecords(RIM_Mode_ReadWrite)",
+        "processing incoming 0 files",
+        "Last synch was at " + logTime(kLastPass),
+        "begin processing incoming files",
+        "saving recieved files to desktop...",
+        "no files to send",
+        "=== process exiting...",
+    };
+    EXPECT_EQ(log(), expected);
+    EXPECT_EQ(result.utilityCalls,
+              (std::vector<std::string>{"progress 100 0 0", "status 200 Quire Progress",
+                                        "status 201 Processing files...", "progress 102 0 1"}));
+}
+
+TEST_F(PassTest, ProgressIsReportedPerRecord) {
+    putOnHandheld("/a.xls", patternBytes(40000), kOld);
+    synchost::SessionResult result = synchronise();
+    EXPECT_EQ(result.utilityCalls,
+              (std::vector<std::string>{"progress 100 0 0", "status 200 Quire Progress",
+                                        "status 201 Processing files...", "progress 102 2 1",
+                                        "progress 103 1 0", "progress 103 2 0"}));
+}
+
+TEST_F(PassTest, TableNamesMustMatchExactly) {
+    synchost::SessionResult result = synchronise({L"Memo", L"quire"});
+    EXPECT_EQ(result.process, S_FALSE);
+    std::vector<std::string> lines = log();
+    EXPECT_TRUE(hasLine(lines, "Quire table is NOT found"));
+    EXPECT_FALSE(hasLine(lines, "=== process exiting..."));
+    EXPECT_EQ(lastSynchDate(), kLastPass);
+}
+
+TEST_F(PassTest, MissingSyncFolderEndsThePassWithoutADate) {
+    RegDeleteKeyValueW(key_.get(), kSettingsKey, L"local synch folder");
+    services_->folder = LocalSyncFolder(key_.get());
+    EXPECT_EQ(synchronise().process, S_OK);
+    std::vector<std::string> lines = log();
+    EXPECT_TRUE(hasLine(lines, "!!! process: exception occured Can't get local synch folder"));
+    EXPECT_EQ(lines.back(), "=== process exiting...");
+    EXPECT_EQ(lastSynchDate(), kLastPass);
+}
+
+TEST_F(PassTest, BadRecordsAreSkippedAndTheRestProcessed) {
+    putOnHandheld("/good.txt", bytesOf("good"), kOld);
+    auto outside = std::make_shared<synchost::RecordData>(*handheld_.records().back());
+    outside->fields[1].second = bytesOf("..");
+    auto escaping = std::make_shared<synchost::RecordData>(*outside);
+    escaping->fields[1].second = bytesOf("evil.txt");
+    escaping->fields[2].second = bytesOf("Local/../..");
+    handheld_.records().push_back(outside);
+    handheld_.records().push_back(escaping);
+    synchronise();
+    EXPECT_EQ(readFile(desktop(L"good.txt")), bytesOf("good"));
+    EXPECT_EQ(filesIn(sync_.path()), std::vector<std::wstring>{L"good.txt"});
+    std::vector<std::string> lines = log();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "!!! GetFile(...) exception occured"), 2);
+    EXPECT_EQ(lastSynchDate(), kNow);
+}
+
+TEST_F(PassTest, IncompleteFileDoesNotReplaceADesktopCopy) {
+    putOnHandheld("/a.txt", patternBytes(40000), kNew, true);
+    putOnHandheld("/new.txt", patternBytes(40000), kNew);
+    auto& records = handheld_.records();
+    // Lose the second part of both files.
+    std::erase_if(records, [](const synchost::RecordPtr& r) { return r->text(7) == "1"; });
+    writeFile(desktop(L"a.txt"), bytesOf("good desktop copy"), kOld);
+    synchronise();
+    EXPECT_EQ(readFile(desktop(L"a.txt")), bytesOf("good desktop copy"));
+    EXPECT_TRUE(hasLine(log(), "desktop copy kept"));
+    EXPECT_EQ(readFile(desktop(L"new.txt")).size(), kPartSize);
+}
+
+std::vector<std::pair<WPARAM, LPARAM>> desktopCommands;
+
+LRESULT CALLBACK desktopWindow(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND) {
+        desktopCommands.push_back({wParam, lParam});
+        return 0;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+TEST_F(PassTest, DesktopProgramIsToldToListAgain) {
+    // A desktop of the test's own keeps other passes and programs from
+    // seeing or answering for the window.
+    std::wstring name = L"QuireTest" + std::to_wstring(GetCurrentProcessId());
+    HDESK own = CreateDesktopW(name.c_str(), nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    ASSERT_TRUE(own);
+    std::thread([&] {
+        ASSERT_TRUE(SetThreadDesktop(own));
+        WNDCLASSW type{};
+        type.lpfnWndProc = desktopWindow;
+        type.hInstance = GetModuleHandleW(nullptr);
+        type.lpszClassName = L"QuireDesktopStandIn";
+        RegisterClassW(&type);
+        HWND window = CreateWindowW(L"QuireDesktopStandIn", L"Quire Desktop", WS_OVERLAPPEDWINDOW,
+                                    0, 0, 100, 100, nullptr, nullptr, type.hInstance, nullptr);
+        ASSERT_TRUE(window);
+        synchronise();
+        DestroyWindow(window);
+    }).join();
+    CloseDesktop(own);
+    ASSERT_EQ(desktopCommands.size(), 1u);
+    EXPECT_EQ(desktopCommands[0].first, WPARAM(122));
+    EXPECT_EQ(desktopCommands[0].second, LPARAM(0));
+}
+
+} // namespace

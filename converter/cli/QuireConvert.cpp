@@ -1,0 +1,117 @@
+// quire-convert: converts workbooks to handheld spreadsheets and back through
+// SheafConv.dll, loaded from this program's own folder.
+//
+//   quire-convert export Book1.xls Book1.shf [more pairs...]
+//   quire-convert import Book1.shf Book1.xls [more pairs...]
+#include "ConverterInterface.h"
+#include "base/UniqueHandle.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+enum ExitCode { Success = 0, UsageError = 1, LibraryMissing = 2, ConversionFailed = 3 };
+
+struct Library {
+    quire::ModuleHandle module;
+    DeviceExportFunction deviceExport = nullptr;
+    DeviceImportFunction deviceImport = nullptr;
+    GetLastErrorStringFunction lastErrorString = nullptr;
+};
+
+std::string folderOfThisProgram() {
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string text(path, length < MAX_PATH ? length : 0);
+    const size_t slash = text.find_last_of("\\/");
+    return slash == std::string::npos ? std::string(".") : text.substr(0, slash);
+}
+
+bool loadLibrary(Library& library) {
+    const std::string path = folderOfThisProgram() + "\\SheafConv.dll";
+    library.module.reset(LoadLibraryA(path.c_str()));
+    if (!library.module) {
+        std::fprintf(stderr, "quire-convert: cannot load %s (error %lu)\n", path.c_str(),
+                     GetLastError());
+        return false;
+    }
+    HMODULE module = library.module.get();
+    library.deviceExport =
+        reinterpret_cast<DeviceExportFunction>(GetProcAddress(module, "DeviceExport"));
+    library.deviceImport =
+        reinterpret_cast<DeviceImportFunction>(GetProcAddress(module, "DeviceImport"));
+    library.lastErrorString =
+        reinterpret_cast<GetLastErrorStringFunction>(GetProcAddress(module, "GetLastErrorString"));
+    if (!library.deviceExport || !library.deviceImport || !library.lastErrorString) {
+        std::fprintf(stderr, "quire-convert: %s lacks the converter entry points\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+// One line redrawn in place: a bar, the position and the latest text.
+int32_t __stdcall showProgress(int32_t position, const char* text, void*) {
+    constexpr int kWidth = 30;
+    const int filled = position < 0 ? 0 : position > 100 ? kWidth : position * kWidth / 100;
+    std::string bar(static_cast<size_t>(filled), '#');
+    bar.resize(kWidth, '.');
+    std::fprintf(stderr, "\r[%s] %3d%% %-50.50s", bar.c_str(), static_cast<int>(position),
+                 text ? text : "");
+    std::fflush(stderr);
+    return 1;
+}
+
+std::string fullPath(const char* path) {
+    char full[MAX_PATH];
+    const DWORD length = GetFullPathNameA(path, MAX_PATH, full, nullptr);
+    return length > 0 && length < MAX_PATH ? std::string(full, length) : std::string(path);
+}
+
+bool convertOne(const Library& library, bool exporting, const char* source, const char* target) {
+    std::fprintf(stderr, "%s -> %s\n", source, target);
+    const std::string from = fullPath(source);
+    const std::string to = fullPath(target);
+    const int result = exporting
+                           ? library.deviceExport(from.c_str(), to.c_str(), showProgress, nullptr)
+                           : library.deviceImport(from.c_str(), to.c_str(), showProgress, nullptr);
+    std::fputc('\n', stderr);
+    if (result >= 0) {
+        return true;
+    }
+    char text[1024] = "";
+    library.lastErrorString(text, sizeof text);
+    std::fprintf(stderr, "quire-convert: %s failed with %d (0x%08X): %s\n", source, result,
+                 static_cast<unsigned>(result), text);
+    return false;
+}
+
+int usage() {
+    std::fprintf(stderr, "usage: quire-convert export WORKBOOK.xls TARGET.shf [...]\n"
+                         "       quire-convert import SOURCE.shf WORKBOOK.xls [...]\n");
+    return UsageError;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 4 || (argc - 2) % 2 != 0) {
+        return usage();
+    }
+    const bool exporting = std::strcmp(argv[1], "export") == 0;
+    if (!exporting && std::strcmp(argv[1], "import") != 0) {
+        return usage();
+    }
+    Library library;
+    if (!loadLibrary(library)) {
+        return LibraryMissing;
+    }
+    int failures = 0;
+    for (int i = 2; i + 1 < argc; i += 2) {
+        failures += convertOne(library, exporting, argv[i], argv[i + 1]) ? 0 : 1;
+    }
+    return failures == 0 ? Success : ConversionFailed;
+}

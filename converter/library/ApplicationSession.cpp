@@ -1,0 +1,243 @@
+#include "ApplicationSession.h"
+
+#include "LastError.h"
+#include "SheafConv.h"
+#include "SheafError.h"
+#include "WorkbookMembers.h"
+#include "base/UniqueHandle.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace sheaf {
+namespace {
+
+// Sessions speak to the application in its English form.
+constexpr LCID kSessionLocale = 1033;
+
+void releaseInto(IDispatch*& object) {
+    if (object) {
+        object->Release();
+        object = nullptr;
+    }
+}
+
+} // namespace
+
+bool fileIsReadable(const char* path) {
+    if (!path) {
+        return false;
+    }
+    quire::FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(file);
+}
+
+ApplicationSession::~ApplicationSession() {
+    releaseInto(workbook_);
+    releaseInto(workbooks_);
+    releaseInto(application_);
+    if (comInitialised_) {
+        CoUninitialize();
+    }
+}
+
+void ApplicationSession::say(const char* text) const {
+    if (callback_) {
+        callback_(0, text, nullptr);
+    }
+}
+
+void ApplicationSession::printResult(long code) {
+    std::printf("Operation Result = %ld\n", code);
+    std::fflush(stdout);
+}
+
+int32_t ApplicationSession::fail(int32_t code, const char* text) {
+    setLastError(text);
+    return code;
+}
+
+HRESULT ApplicationSession::invoke(IDispatch* object, DISPID id, WORD flags,
+                                   std::initializer_list<AutomationValue> args, VARIANT* result) {
+    std::vector<VARIANT> reversed(args.size());
+    size_t i = args.size();
+    for (const AutomationValue& arg : args) {
+        reversed[--i] = arg.get();
+    }
+    DISPID named = DISPID_PROPERTYPUT;
+    const bool put = flags == DISPATCH_PROPERTYPUT;
+    DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), put ? &named : nullptr,
+                      static_cast<UINT>(reversed.size()), put ? 1u : 0u};
+    EXCEPINFO exception{};
+    const HRESULT hr =
+        object->Invoke(id, IID_NULL, kSessionLocale, flags, &params, result, &exception, nullptr);
+    SysFreeString(exception.bstrSource);
+    SysFreeString(exception.bstrDescription);
+    SysFreeString(exception.bstrHelpFile);
+    return hr;
+}
+
+HRESULT ApplicationSession::getObject(IDispatch* object, DISPID id, IDispatch*& target,
+                                      std::initializer_list<AutomationValue> args, WORD flags) {
+    AutomationValue result;
+    HRESULT hr = invoke(object, id, flags, args, result.put());
+    if (SUCCEEDED(hr) && V_VT(&result.get()) == VT_DISPATCH && V_DISPATCH(&result.get())) {
+        target = V_DISPATCH(&result.get());
+        target->AddRef();
+    } else if (SUCCEEDED(hr)) {
+        hr = E_POINTER; // the application gave no object
+    }
+    return hr;
+}
+
+HRESULT ApplicationSession::startApplication() {
+    comInitialised_ = SUCCEEDED(CoInitialize(nullptr));
+    say("Starting MS Excel...");
+    const HRESULT hr =
+        CoCreateInstance(applicationClass_, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                         IID_IDispatch, reinterpret_cast<void**>(&application_));
+    printResult(hr);
+    if (SUCCEEDED(hr) && !application_) {
+        return E_POINTER;
+    }
+    return hr;
+}
+
+void ApplicationSession::closeWorkbook(bool save, const char* path) {
+    const HRESULT hr = save ? invoke(workbook_, DISPID_XL_CLOSE, DISPATCH_METHOD,
+                                     {AutomationValue::boolean(true), AutomationValue::string(path),
+                                      AutomationValue::boolean(false)})
+                            : invoke(workbook_, DISPID_XL_CLOSE, DISPATCH_METHOD,
+                                     {AutomationValue::boolean(false)});
+    printResult(hr);
+    if (SUCCEEDED(hr) || !save) {
+        releaseInto(workbook_);
+    }
+}
+
+void ApplicationSession::closeAll() {
+    if (workbooks_) {
+        say("Closing workbooks...");
+        printResult(invoke(workbooks_, DISPID_XL_CLOSE, DISPATCH_METHOD, {}));
+    }
+    if (application_) {
+        say("Exiting MS Excel...");
+        printResult(invoke(application_, DISPID_XL_QUIT, DISPATCH_METHOD, {}));
+    }
+    releaseInto(workbooks_);
+    releaseInto(application_);
+}
+
+int32_t ApplicationSession::checkDestination(int32_t result, const char* destinationPath) {
+    if (!fileIsReadable(destinationPath)) {
+        setLastError("Result file is not exist");
+        say("Result file is not exist");
+        return SHEAF_E_FAILED;
+    }
+    say("Result file is present");
+    return result;
+}
+
+int32_t ApplicationSession::exportWorkbook(const char* sourcePath, const char* destinationPath) {
+    if (!fileIsReadable(sourcePath)) {
+        setLastError("Cannot find source file");
+        say("Cannot find source file");
+        return SHEAF_E_FAILED;
+    }
+    int32_t result = 0;
+    if (FAILED(startApplication())) {
+        result = fail(SHEAF_E_FAILED, "Error starting MS Excel");
+    } else {
+        invoke(application_, DISPID_XL_DISPLAY_ALERTS, DISPATCH_PROPERTYPUT,
+               {AutomationValue::boolean(false)});
+        invoke(application_, DISPID_XL_ASK_TO_UPDATE_LINKS, DISPATCH_PROPERTYPUT,
+               {AutomationValue::boolean(false)});
+        say("Getting workbooks properties...");
+        HRESULT hr = getObject(application_, DISPID_XL_WORKBOOKS, workbooks_);
+        printResult(hr);
+        if (FAILED(hr)) {
+            result = fail(SHEAF_E_FAILED, "Error communicating to MSExcel");
+        } else {
+            say("Opening workbooks...");
+            const AutomationValue omitted = AutomationValue::omitted();
+            hr = getObject(workbooks_, DISPID_XL_OPEN, workbook_,
+                           {AutomationValue::string(sourcePath), AutomationValue::int32(0),
+                            AutomationValue::boolean(true), omitted, omitted, omitted, omitted,
+                            omitted, omitted, AutomationValue::boolean(false), omitted, omitted,
+                            omitted},
+                           DISPATCH_METHOD);
+            printResult(hr);
+            if (FAILED(hr)) {
+                result = fail(SHEAF_E_FAILED, "Error communicating to MSExcel");
+            } else {
+                say("Exporting data...");
+                result = Sheaf_ExportTo(workbook_, destinationPath, callback_, nullptr);
+                printResult(result);
+            }
+        }
+    }
+    if (workbook_) {
+        say("Closing Workbook...");
+        closeWorkbook(false, nullptr);
+    }
+    closeAll();
+    if (comInitialised_) {
+        CoUninitialize();
+        comInitialised_ = false;
+    }
+    return checkDestination(result, destinationPath);
+}
+
+int32_t ApplicationSession::importWorkbook(const char* sourcePath, const char* destinationPath) {
+    if (!fileIsReadable(sourcePath)) {
+        setLastError("Cannot find source file");
+        say("Cannot find source file");
+        return SHEAF_E_FAILED;
+    }
+    int32_t result = 0;
+    if (FAILED(startApplication())) {
+        result = fail(SHEAF_E_FAILED, "Error starting MS Excel");
+    } else {
+        invoke(application_, DISPID_XL_DISPLAY_ALERTS, DISPATCH_PROPERTYPUT,
+               {AutomationValue::boolean(false)});
+        say("Getting workbooks properties...");
+        HRESULT hr = getObject(application_, DISPID_XL_WORKBOOKS, workbooks_);
+        printResult(hr);
+        if (FAILED(hr)) {
+            result = fail(SHEAF_E_FAILED, "Error communicating to MSExcel");
+        } else {
+            say("Adding new workbook...");
+            hr = getObject(workbooks_, DISPID_XL_ADD, workbook_, {}, DISPATCH_METHOD);
+            printResult(hr);
+            if (FAILED(hr)) {
+                result = fail(SHEAF_E_FAILED, "Cannot add new workbook");
+            } else {
+                say("Importing data...");
+                result = Sheaf_ImportFrom(sourcePath, workbook_, callback_, nullptr);
+                printResult(result);
+                if (result >= 0) {
+                    say("Saving changes...");
+                    closeWorkbook(true, destinationPath);
+                    if (workbook_) {
+                        result = fail(SHEAF_E_FAILED, "Cannot save MS Excel file");
+                    }
+                }
+            }
+        }
+    }
+    if (workbook_) {
+        say("Closing workbook...");
+        closeWorkbook(false, nullptr);
+    }
+    printResult(result);
+    closeAll();
+    const int32_t checked = checkDestination(result, destinationPath);
+    if (comInitialised_) {
+        CoUninitialize();
+        comInitialised_ = false;
+    }
+    return checked;
+}
+
+} // namespace sheaf

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# A workbook that LibreOffice wrote goes through quire-convert into a handheld
+# document and back; LibreOffice must read the same cell values from the
+# result as from the original.
+# Usage: quire-convert-roundtrip.sh <windows-build> <automation-server.dll> <scratch>
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+tools=$(cd "$here/../../../tools" && pwd)
+build=$(cd "$1" && pwd)
+server=$2
+scratch=$3
+rm -rf "$scratch"
+mkdir -p "$scratch"
+
+office() {
+  soffice --headless "-env:UserInstallation=file://$scratch/profile" "$@" >/dev/null 2>&1
+}
+wine_path() { printf 'Z:%s' "$1" | tr / '\\'; }
+run() { "$tools/wine-run" "$build/wineprefix" "$@"; }
+
+cp "$here/Sales.fods" "$scratch/"
+office --convert-to xls --outdir "$scratch" "$scratch/Sales.fods"
+office --convert-to "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1" \
+  --outdir "$scratch/original" "$scratch/Sales.xls"
+
+run regsvr32 /s "$(wine_path "$server")"
+convert="$build/converter/quire-convert.exe"
+run "$convert" export "$(wine_path "$scratch/Sales.xls")" "$(wine_path "$scratch/Sales.shf")"
+run "$convert" import "$(wine_path "$scratch/Sales.shf")" "$(wine_path "$scratch/Back.xls")"
+
+office --convert-to "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1" \
+  --outdir "$scratch/back" "$scratch/Back.xls"
+status=0
+for original in "$scratch"/original/*.csv; do
+  name=$(basename "$original")
+  back="$scratch/back/${name/Sales-/Back-}"
+  if ! diff -u "$original" "$back"; then
+    status=1
+  fi
+done
+ls "$scratch"/original/*.csv >/dev/null
+exit $status

@@ -1,0 +1,93 @@
+#include "ConverterLibrary.h"
+
+#include "ProgramFolder.h"
+#include "TextConversion.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace quire::sync {
+
+namespace {
+
+// Longest last error text the program reads from a converter.
+constexpr int kLastErrorChars = 1023;
+
+template <typename Function> Function Resolve(HMODULE module, const char* name) {
+    return reinterpret_cast<Function>(GetProcAddress(module, name));
+}
+
+} // namespace
+
+std::wstring ConverterLibrary::LastErrorText() const {
+    char buffer[kLastErrorChars + 1] = {};
+    const int count = GetLastErrorString(buffer, static_cast<int>(sizeof buffer));
+    buffer[std::clamp(count, 0, kLastErrorChars)] = '\0';
+    return FromAnsi(buffer);
+}
+
+BoundConverterLibrary::BoundConverterLibrary(const wchar_t* fileName, const std::wstring& folder)
+    : fileName_(fileName) {
+    ModuleHandle module(LoadLibraryW(LibraryPathIn(folder, fileName).c_str()));
+    if (!module) {
+        return;
+    }
+    auto deviceImport = Resolve<DeviceImportFunction>(module.get(), "DeviceImport");
+    auto deviceExport = Resolve<DeviceExportFunction>(module.get(), "DeviceExport");
+    auto lastError = Resolve<GetLastErrorStringFunction>(module.get(), "GetLastErrorString");
+    if (!deviceImport || !deviceExport || !lastError) {
+        return;
+    }
+    module_ = std::move(module);
+    deviceImport_ = deviceImport;
+    deviceExport_ = deviceExport;
+    getLastErrorString_ = lastError;
+}
+
+int32_t BoundConverterLibrary::DeviceImport(const std::wstring& source,
+                                            const std::wstring& destination,
+                                            ProgressCallback callback, DWORD context) {
+    return Convert(deviceImport_, source, destination, callback, context);
+}
+
+int32_t BoundConverterLibrary::DeviceExport(const std::wstring& source,
+                                            const std::wstring& destination,
+                                            ProgressCallback callback, DWORD context) {
+    return Convert(deviceExport_, source, destination, callback, context);
+}
+
+int32_t BoundConverterLibrary::Convert(DeviceImportFunction function, const std::wstring& source,
+                                       const std::wstring& destination, ProgressCallback callback,
+                                       DWORD context) {
+    if (function == nullptr) {
+        return CONVERTER_E_NOT_BOUND;
+    }
+    // A path the ANSI code page cannot carry whole would reach the converter as
+    // another path: refuse it instead.
+    const std::optional<std::string> ansiSource = ToAnsiPath(source);
+    if (!ansiSource) {
+        return HRESULT_FROM_WIN32(GetLastError());
+    }
+    const std::optional<std::string> ansiDestination = ToAnsiPath(destination);
+    if (!ansiDestination) {
+        return HRESULT_FROM_WIN32(GetLastError());
+    }
+    return function(ansiSource->c_str(), ansiDestination->c_str(), callback,
+                    reinterpret_cast<void*>(static_cast<uintptr_t>(context)));
+}
+
+int BoundConverterLibrary::GetLastErrorString(char* buffer, int size) const {
+    if (getLastErrorString_ != nullptr) {
+        return getLastErrorString_(buffer, size);
+    }
+    if (buffer == nullptr || size < 1) {
+        return 0;
+    }
+    const std::string text = "Error loading library " + ToAnsi(fileName_);
+    const int count = std::min({size - 1, kLastErrorChars, static_cast<int>(text.size())});
+    memcpy(buffer, text.data(), static_cast<size_t>(count));
+    buffer[count] = '\0';
+    return count;
+}
+
+} // namespace quire::sync

@@ -1,0 +1,55 @@
+#include "TextCodec.h"
+
+#include <algorithm>
+
+namespace skylink {
+
+std::wstring toWide(std::string_view text, UINT codePage) {
+    if (text.empty()) {
+        return {};
+    }
+    const int length = static_cast<int>(text.size());
+    const int needed = MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(needed > 0 ? needed : 0), L'\0');
+    if (needed > 0) {
+        MultiByteToWideChar(codePage, 0, text.data(), length, out.data(), needed);
+    }
+    return out;
+}
+
+std::string fromWide(std::wstring_view text, UINT codePage) {
+    if (text.empty()) {
+        return {};
+    }
+    const int length = static_cast<int>(text.size());
+    const int needed =
+        WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(needed > 0 ? needed : 0), '\0');
+    if (needed > 0) {
+        WideCharToMultiByte(codePage, 0, text.data(), length, out.data(), needed, nullptr, nullptr);
+    }
+    return out;
+}
+
+void copyAnsi(std::wstring_view text, char* buffer, int size) {
+    if (buffer == nullptr || size <= 0) {
+        return;
+    }
+    // Drop characters from the end until the converted text fits; a double-byte
+    // character is never cut in half this way.
+    for (std::size_t length = std::min(text.size(), static_cast<std::size_t>(size - 1));;
+         --length) {
+        const std::string converted = fromWide(text.substr(0, length), CP_ACP);
+        if (converted.size() < static_cast<std::size_t>(size)) {
+            converted.copy(buffer, converted.size());
+            buffer[converted.size()] = '\0';
+            return;
+        }
+        if (length == 0) {
+            buffer[0] = '\0';
+            return;
+        }
+    }
+}
+
+} // namespace skylink

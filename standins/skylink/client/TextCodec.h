@@ -1,0 +1,18 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+// Conversions between the code pages the entry points speak.
+namespace skylink {
+
+std::wstring toWide(std::string_view text, UINT codePage);
+std::string fromWide(std::wstring_view text, UINT codePage);
+
+// Writes `text` in the ANSI code page into `buffer`, cut at a whole character
+// so that it and its terminating zero fit in `size` bytes.
+void copyAnsi(std::wstring_view text, char* buffer, int size);
+
+} // namespace skylink

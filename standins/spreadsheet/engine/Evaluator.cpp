@@ -1,0 +1,398 @@
+#include "Evaluator.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace spreadsheet {
+
+namespace {
+
+// Nested cell evaluations beyond this are deferred to the work list.
+constexpr int kMaxCellDepth = 64;
+
+std::string upper(std::string s) {
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string trimmed(const std::string& s) {
+    size_t b = s.find_first_not_of(' ');
+    if (b == std::string::npos)
+        return {};
+    return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
+// Ordering of the comparison operators: numbers < texts < booleans.
+int typeRank(const CellValue& v) {
+    switch (v.kind) {
+    case ValueKind::Text:
+        return 1;
+    case ValueKind::Boolean:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+int compareValues(CellValue a, CellValue b) {
+    // An empty cell compares as the other side's zero value.
+    auto blankLike = [](const CellValue& other) {
+        switch (other.kind) {
+        case ValueKind::Text:
+            return CellValue::fromText("");
+        case ValueKind::Boolean:
+            return CellValue::fromBoolean(false);
+        default:
+            return CellValue::fromNumber(0);
+        }
+    };
+    if (a.isEmpty())
+        a = blankLike(b);
+    if (b.isEmpty())
+        b = blankLike(a);
+    int ra = typeRank(a), rb = typeRank(b);
+    if (ra != rb)
+        return ra < rb ? -1 : 1;
+    if (a.kind == ValueKind::Text) {
+        std::string x = upper(a.text), y = upper(b.text);
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    double x = a.kind == ValueKind::Boolean ? a.boolean : a.number;
+    double y = b.kind == ValueKind::Boolean ? b.boolean : b.number;
+    return x < y ? -1 : (x > y ? 1 : 0);
+}
+
+} // namespace
+
+bool toNumber(const CellValue& v, double& out, CellValue& error) {
+    switch (v.kind) {
+    case ValueKind::Empty:
+        out = 0;
+        return true;
+    case ValueKind::Number:
+        out = v.number;
+        return true;
+    case ValueKind::Boolean:
+        out = v.boolean ? 1 : 0;
+        return true;
+    case ValueKind::Error:
+        error = v;
+        return false;
+    case ValueKind::Text: {
+        std::string t = trimmed(v.text);
+        bool percent = !t.empty() && t.back() == '%';
+        if (percent)
+            t.pop_back();
+        char* end = nullptr;
+        double n = t.empty() ? 0 : std::strtod(t.c_str(), &end);
+        if (t.empty() || end != t.c_str() + t.size() || !std::isfinite(n) ||
+            t.find_first_of("xXnN") != std::string::npos) {
+            error = CellValue::fromError(ErrorCode::Value);
+            return false;
+        }
+        out = percent ? n / 100 : n;
+        return true;
+    }
+    }
+    return false;
+}
+
+std::string numberText(double value) {
+    if (value == 0)
+        return "0";
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.15G", value);
+    return buffer;
+}
+
+std::string toText(const CellValue& v) {
+    switch (v.kind) {
+    case ValueKind::Number:
+        return numberText(v.number);
+    case ValueKind::Text:
+        return v.text;
+    case ValueKind::Boolean:
+        return v.boolean ? "TRUE" : "FALSE";
+    case ValueKind::Error:
+        return errorText(v.error);
+    case ValueKind::Empty:
+        break;
+    }
+    return {};
+}
+
+CellValue numberResult(double value) {
+    if (!std::isfinite(value))
+        return CellValue::fromError(ErrorCode::Num);
+    return CellValue::fromNumber(value == 0 ? 0 : value);
+}
+
+void Evaluator::recalculateAll() {
+    state_.clear();
+    std::vector<Target> pending;
+    for (int32_t s = workbook_.sheetCount() - 1; s >= 0; --s) {
+        Sheet& sheet = workbook_.sheet(s);
+        for (auto it = sheet.cells_.rbegin(); it != sheet.cells_.rend(); ++it) {
+            if (it->second.hasFormula())
+                pending.push_back({&sheet, it->first});
+        }
+    }
+    while (!pending.empty()) {
+        Target target = pending.back();
+        const Cell* cell = target.sheet->cell(target.pos);
+        if (!cell || state_.count(cell)) {
+            pending.pop_back();
+            continue;
+        }
+        try {
+            computeCell(target);
+            pending.pop_back();
+        } catch (const Deferred& d) {
+            if (std::find(pending.begin(), pending.end(), d.target) != pending.end()) {
+                // Deferred again while waiting: it is part of a cycle.
+                Cell* looped = &d.target.sheet->cells_.at(d.target.pos);
+                looped->value = CellValue::fromNumber(0);
+                state_[looped] = State::Done;
+            } else {
+                pending.push_back(d.target);
+            }
+        }
+    }
+}
+
+void Evaluator::computeCell(const Target& target) {
+    Cell& cell = target.sheet->cells_.at(target.pos);
+    state_[&cell] = State::InProgress;
+    const Sheet* savedSheet = sheet_;
+    CellPosition savedAt = at_;
+    ++cellDepth_;
+    struct Restore {
+        Evaluator& e;
+        const Sheet* sheet;
+        CellPosition at;
+        Cell& cell;
+        bool done = false;
+        ~Restore() {
+            e.sheet_ = sheet;
+            e.at_ = at;
+            --e.cellDepth_;
+            if (!done)
+                e.state_.erase(&cell);
+        }
+    } restore{*this, savedSheet, savedAt, cell};
+    sheet_ = target.sheet;
+    at_ = target.pos;
+    FormulaPtr formula = cell.formula;
+    CellValue value = evaluateNode(*formula->root);
+    if (value.isEmpty())
+        value = CellValue::fromNumber(0);
+    cell.value = std::move(value);
+    state_[&cell] = State::Done;
+    restore.done = true;
+}
+
+CellValue Evaluator::evaluate(const Sheet& sheet, CellPosition at, const FormulaNode& root) {
+    const Sheet* savedSheet = sheet_;
+    CellPosition savedAt = at_;
+    sheet_ = &sheet;
+    at_ = at;
+    CellValue value;
+    try {
+        value = evaluateNode(root);
+    } catch (const Deferred&) {
+        value = CellValue::fromNumber(0);
+    }
+    sheet_ = savedSheet;
+    at_ = savedAt;
+    return value.isEmpty() ? CellValue::fromNumber(0) : value;
+}
+
+CellValue Evaluator::cellValue(const Sheet& sheet, CellPosition pos) {
+    const Cell* cell = sheet.cell(pos);
+    if (!cell)
+        return {};
+    if (!cell->hasFormula())
+        return cell->value;
+    auto it = state_.find(cell);
+    if (it != state_.end())
+        return it->second == State::Done ? cell->value : CellValue::fromNumber(0);
+    Target target{const_cast<Sheet*>(&sheet), pos};
+    if (cellDepth_ >= kMaxCellDepth)
+        throw Deferred{target};
+    computeCell(target);
+    return cell->value;
+}
+
+const Sheet* Evaluator::referencedSheet(const FormulaNode& node) const {
+    if (node.sheet.empty())
+        return sheet_;
+    const Sheet* sheet = workbook_.findSheet(node.sheet);
+    return sheet && sheet->isWorksheet() ? sheet : nullptr;
+}
+
+Operand Evaluator::operand(const FormulaNode& node) {
+    Operand op;
+    if (node.kind == NodeKind::Area || node.kind == NodeKind::Reference) {
+        const Sheet* sheet = referencedSheet(node);
+        if (!sheet) {
+            op.value = CellValue::fromError(ErrorCode::Ref);
+            return op;
+        }
+        op.sheet = sheet;
+        op.area = {{std::min(node.first.cell.row, node.last.cell.row),
+                    std::min(node.first.cell.column, node.last.cell.column)},
+                   {std::max(node.first.cell.row, node.last.cell.row),
+                    std::max(node.first.cell.column, node.last.cell.column)}};
+        return op;
+    }
+    if (node.kind == NodeKind::Paren && !node.children.empty())
+        return operand(*node.children[0]);
+    op.value = evaluateNode(node);
+    return op;
+}
+
+CellValue Evaluator::scalar(const FormulaNode& node) {
+    return evaluateNode(node);
+}
+
+void Evaluator::forEachValue(const Operand& op,
+                             const std::function<bool(const CellValue&, bool)>& visit) {
+    if (!op.isRange()) {
+        visit(op.value, false);
+        return;
+    }
+    // Only present cells are visited: absent ones are empty.
+    const auto& cells = op.sheet->cells();
+    auto it = cells.lower_bound(op.area.first);
+    auto end = cells.upper_bound(op.area.last);
+    std::vector<CellPosition> positions;
+    for (; it != end; ++it) {
+        if (op.area.contains(it->first))
+            positions.push_back(it->first);
+    }
+    for (CellPosition p : positions) {
+        if (!visit(cellValue(*op.sheet, p), true))
+            return;
+    }
+}
+
+CellValue Evaluator::evaluateNode(const FormulaNode& node) {
+    switch (node.kind) {
+    case NodeKind::Number:
+        return CellValue::fromNumber(node.number);
+    case NodeKind::Text:
+        return CellValue::fromText(node.text);
+    case NodeKind::Boolean:
+        return CellValue::fromBoolean(node.boolean);
+    case NodeKind::Error:
+        return CellValue::fromError(node.error);
+    case NodeKind::Missing:
+        return {};
+    case NodeKind::Name:
+        return CellValue::fromError(ErrorCode::Name);
+    case NodeKind::Reference: {
+        const Sheet* sheet = referencedSheet(node);
+        if (!sheet)
+            return CellValue::fromError(ErrorCode::Ref);
+        return cellValue(*sheet, node.first.cell);
+    }
+    case NodeKind::Area: {
+        // A rectangle where one value is wanted: a single cell gives its value.
+        Operand op = operand(node);
+        if (!op.isRange())
+            return op.value;
+        if (op.area.first == op.area.last)
+            return cellValue(*op.sheet, op.area.first);
+        return CellValue::fromError(ErrorCode::Value);
+    }
+    case NodeKind::Paren:
+        return node.children.empty() ? CellValue{} : evaluateNode(*node.children[0]);
+    case NodeKind::Unary:
+    case NodeKind::Percent:
+        return unary(node);
+    case NodeKind::Binary:
+        return binary(node);
+    case NodeKind::Function:
+        return function(node);
+    }
+    return CellValue::fromError(ErrorCode::Value);
+}
+
+CellValue Evaluator::unary(const FormulaNode& node) {
+    if (node.children.empty())
+        return CellValue::fromError(ErrorCode::Value);
+    CellValue v = evaluateNode(*node.children[0]);
+    double n;
+    CellValue error;
+    if (!toNumber(v, n, error))
+        return error;
+    if (node.kind == NodeKind::Percent)
+        return numberResult(n / 100);
+    return numberResult(node.op == Operator::Negate ? -n : n);
+}
+
+CellValue Evaluator::binary(const FormulaNode& node) {
+    if (node.children.size() != 2)
+        return CellValue::fromError(ErrorCode::Value);
+    CellValue a = evaluateNode(*node.children[0]);
+    CellValue b = evaluateNode(*node.children[1]);
+    if (a.isError())
+        return a;
+    if (b.isError())
+        return b;
+    switch (node.op) {
+    case Operator::Concat:
+        return CellValue::fromText(toText(a) + toText(b));
+    case Operator::Equal:
+        return CellValue::fromBoolean(compareValues(a, b) == 0);
+    case Operator::NotEqual:
+        return CellValue::fromBoolean(compareValues(a, b) != 0);
+    case Operator::Less:
+        return CellValue::fromBoolean(compareValues(a, b) < 0);
+    case Operator::LessEqual:
+        return CellValue::fromBoolean(compareValues(a, b) <= 0);
+    case Operator::Greater:
+        return CellValue::fromBoolean(compareValues(a, b) > 0);
+    case Operator::GreaterEqual:
+        return CellValue::fromBoolean(compareValues(a, b) >= 0);
+    default:
+        break;
+    }
+    double x, y;
+    CellValue error;
+    if (!toNumber(a, x, error) || !toNumber(b, y, error))
+        return error;
+    switch (node.op) {
+    case Operator::Add:
+        return numberResult(x + y);
+    case Operator::Subtract:
+        return numberResult(x - y);
+    case Operator::Multiply:
+        return numberResult(x * y);
+    case Operator::Divide:
+        if (y == 0)
+            return CellValue::fromError(ErrorCode::Div0);
+        return numberResult(x / y);
+    case Operator::Power:
+        if (x == 0 && y <= 0)
+            return CellValue::fromError(y == 0 ? ErrorCode::Num : ErrorCode::Div0);
+        if (x < 0 && y != std::floor(y))
+            return CellValue::fromError(ErrorCode::Num);
+        return numberResult(std::pow(x, y));
+    default:
+        return CellValue::fromError(ErrorCode::Value);
+    }
+}
+
+CellValue Evaluator::function(const FormulaNode& node) {
+    FunctionImpl impl = findFunction(node.text);
+    if (!impl)
+        return CellValue::fromError(ErrorCode::Name);
+    return impl(*this, node);
+}
+
+} // namespace spreadsheet

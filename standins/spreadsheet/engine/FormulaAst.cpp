@@ -1,0 +1,214 @@
+#include "FormulaAst.h"
+
+#include <cctype>
+#include <cstdio>
+
+namespace spreadsheet {
+
+namespace {
+
+const char* operatorText(Operator op) {
+    switch (op) {
+    case Operator::Negate:
+    case Operator::Subtract:
+        return "-";
+    case Operator::Plus:
+    case Operator::Add:
+        return "+";
+    case Operator::Multiply:
+        return "*";
+    case Operator::Divide:
+        return "/";
+    case Operator::Power:
+        return "^";
+    case Operator::Concat:
+        return "&";
+    case Operator::Equal:
+        return "=";
+    case Operator::NotEqual:
+        return "<>";
+    case Operator::Less:
+        return "<";
+    case Operator::LessEqual:
+        return "<=";
+    case Operator::Greater:
+        return ">";
+    case Operator::GreaterEqual:
+        return ">=";
+    case Operator::Range:
+        return ":";
+    case Operator::None:
+        break;
+    }
+    return "";
+}
+
+std::string numberLiteral(double value) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.15G", value);
+    return buffer;
+}
+
+std::string cornerText(const RefCorner& c) {
+    return cellAddressText(c.cell, c.rowAbsolute, c.columnAbsolute);
+}
+
+std::string sheetPrefix(const FormulaNode& node) {
+    return node.sheet.empty() ? std::string() : quoteSheetName(node.sheet) + "!";
+}
+
+void print(const FormulaNode& node, std::string& out) {
+    switch (node.kind) {
+    case NodeKind::Number:
+        out += numberLiteral(node.number);
+        break;
+    case NodeKind::Text:
+        out += '"';
+        for (char c : node.text) {
+            if (c == '"')
+                out += '"';
+            out += c;
+        }
+        out += '"';
+        break;
+    case NodeKind::Boolean:
+        out += node.boolean ? "TRUE" : "FALSE";
+        break;
+    case NodeKind::Error:
+        out += errorText(node.error);
+        break;
+    case NodeKind::Reference:
+        out += sheetPrefix(node) + cornerText(node.first);
+        break;
+    case NodeKind::Area:
+        out += sheetPrefix(node) + cornerText(node.first) + ":" + cornerText(node.last);
+        break;
+    case NodeKind::Name:
+        out += node.text;
+        break;
+    case NodeKind::Unary:
+        out += operatorText(node.op);
+        if (!node.children.empty())
+            print(*node.children[0], out);
+        break;
+    case NodeKind::Percent:
+        if (!node.children.empty())
+            print(*node.children[0], out);
+        out += '%';
+        break;
+    case NodeKind::Binary:
+        if (node.children.size() == 2) {
+            print(*node.children[0], out);
+            out += operatorText(node.op);
+            print(*node.children[1], out);
+        }
+        break;
+    case NodeKind::Paren:
+        out += '(';
+        if (!node.children.empty())
+            print(*node.children[0], out);
+        out += ')';
+        break;
+    case NodeKind::Function:
+        out += node.text + "(";
+        for (size_t i = 0; i < node.children.size(); ++i) {
+            if (i)
+                out += ',';
+            print(*node.children[i], out);
+        }
+        out += ')';
+        break;
+    case NodeKind::Missing:
+        break;
+    }
+}
+
+} // namespace
+
+std::string formatFormula(const FormulaNode& root) {
+    std::string text = "=";
+    print(root, text);
+    return text;
+}
+
+std::string quoteSheetName(const std::string& name) {
+    // Unquoted names start as a word does: a letter, '_' or a non-ASCII byte.
+    unsigned char first = name.empty() ? 0 : static_cast<unsigned char>(name[0]);
+    bool plain = std::isalpha(first) || first == '_' || first >= 0x80;
+    for (char c : name) {
+        unsigned char u = static_cast<unsigned char>(c);
+        if (!(std::isalnum(u) || c == '_' || c == '.' || u >= 0x80))
+            plain = false;
+    }
+    // A name that reads as a cell address or a boolean must be quoted too.
+    if (plain && (parseCellAddress(name) || name == "TRUE" || name == "FALSE"))
+        plain = false;
+    if (plain)
+        return name;
+    std::string quoted = "'";
+    for (char c : name) {
+        if (c == '\'')
+            quoted += '\'';
+        quoted += c;
+    }
+    return quoted + "'";
+}
+
+FormulaNodePtr cloneNode(const FormulaNode& node) {
+    auto copy = std::make_unique<FormulaNode>();
+    copy->kind = node.kind;
+    copy->op = node.op;
+    copy->number = node.number;
+    copy->boolean = node.boolean;
+    copy->error = node.error;
+    copy->text = node.text;
+    copy->sheet = node.sheet;
+    copy->first = node.first;
+    copy->last = node.last;
+    for (const auto& child : node.children)
+        copy->children.push_back(cloneNode(*child));
+    return copy;
+}
+
+namespace {
+
+bool moveCorner(RefCorner& corner, int32_t rows, int32_t columns) {
+    if (!corner.rowAbsolute)
+        corner.cell.row += rows;
+    if (!corner.columnAbsolute)
+        corner.cell.column += columns;
+    return corner.cell.row >= 0 && corner.cell.row < kMaxRows && corner.cell.column >= 0 &&
+           corner.cell.column < kMaxColumns;
+}
+
+void offsetNode(FormulaNode& node, int32_t rows, int32_t columns) {
+    if (node.kind == NodeKind::Reference || node.kind == NodeKind::Area) {
+        bool inside = moveCorner(node.first, rows, columns);
+        inside = moveCorner(node.last, rows, columns) && inside;
+        if (!inside) {
+            node.kind = NodeKind::Error;
+            node.error = ErrorCode::Ref;
+        }
+    }
+    for (auto& child : node.children)
+        offsetNode(*child, rows, columns);
+}
+
+} // namespace
+
+FormulaPtr offsetFormula(const Formula& formula, int32_t rows, int32_t columns) {
+    FormulaNodePtr root = cloneNode(*formula.root);
+    offsetNode(*root, rows, columns);
+    return makeFormula(std::move(root));
+}
+
+FormulaPtr makeFormula(FormulaNodePtr root) {
+    if (!root)
+        return nullptr;
+    auto formula = std::make_shared<Formula>();
+    formula->text = formatFormula(*root);
+    formula->root = std::move(root);
+    return formula;
+}
+
+} // namespace spreadsheet

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "Sheet.h"
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace spreadsheet {
+
+// Serial day number (1900 date system, day 1 = 1 January 1900, with the
+// application's phantom 29 February 1900) and fraction of the day.
+using Clock = std::function<double()>;
+// The local time now as a serial number.
+double systemClock();
+
+// An ordered list of sheets (worksheets and chart sheets) with one active sheet.
+class Workbook {
+public:
+    explicit Workbook(std::string name = "Book1");
+    Workbook(const Workbook&) = delete;
+    Workbook& operator=(const Workbook&) = delete;
+
+    const std::string& name() const { return name_; }
+    void setName(std::string name) { name_ = std::move(name); }
+
+    int32_t sheetCount() const { return static_cast<int32_t>(sheets_.size()); }
+    Sheet& sheet(int32_t index) const { return *sheets_.at(index); }
+    int32_t indexOf(const Sheet& sheet) const;       // -1 when not in this workbook
+    Sheet* findSheet(const std::string& name) const; // case-insensitive; null when absent
+
+    // Worksheets only, in order (chart sheets are not counted).
+    int32_t worksheetCount() const;
+    Sheet& worksheet(int32_t index) const; // index among worksheets
+    int32_t chartSheetCount() const;
+    Sheet& chartSheet(int32_t index) const; // index among chart sheets
+
+    // Inserts a new sheet at the index (0..sheetCount) named after the next
+    // free "Sheet<n>" or "Chart<n>"; does not activate it.
+    Sheet& insertSheet(int32_t index, SheetType type);
+    // Appends a sheet with the given name (file readers).  Throws
+    // std::invalid_argument when the name is invalid or taken.
+    Sheet& appendSheet(SheetType type, const std::string& name);
+    // Removes the sheet; the active sheet moves to a neighbour.  Returns false
+    // (changing nothing) when it is the last worksheet or last sheet.
+    bool removeSheet(int32_t index);
+    // Renames the sheet.  Returns false when the name is invalid (empty, too
+    // long, one of : \ / ? * [ ] or a leading/trailing ') or used by another sheet.
+    bool renameSheet(Sheet& sheet, const std::string& name);
+    static bool isValidSheetName(const std::string& name);
+
+    int32_t activeSheetIndex() const { return activeSheet_; }
+    Sheet& activeSheet() const { return sheet(activeSheet_); }
+    void activate(int32_t index);
+
+    // Recalculation: every change marks the workbook; recalculate() computes
+    // every formula cell again once it is marked.
+    void markChanged() { changed_ = true; }
+    bool needsRecalculation() const { return changed_; }
+    void recalculate();
+
+    void setClock(Clock clock) { clock_ = std::move(clock); }
+    double now() const { return clock_ ? clock_() : systemClock(); }
+
+private:
+    std::string nextSheetName(SheetType type) const;
+
+    std::string name_;
+    std::vector<std::unique_ptr<Sheet>> sheets_;
+    int32_t activeSheet_ = 0;
+    bool changed_ = false;
+    Clock clock_;
+};
+
+} // namespace spreadsheet

@@ -1,0 +1,35 @@
+#include "FormulaParser.h"
+
+#include "DisplayText.h"
+#include "Evaluator.h"
+#include "Precedents.h"
+#include "Workbook.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+// Parses arbitrary text as a formula; whatever parses is printed, parsed again
+// (the canonical text must round-trip) and evaluated in a small workbook.  The
+// same text serves as a number format, which workbook files carry too.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::string_view text(reinterpret_cast<const char*>(data), size);
+    for (double number : {0.0, -1234.5678, 45351.75, 1e300})
+        spreadsheet::displayText(spreadsheet::CellValue::fromNumber(number), std::string(text));
+    spreadsheet::displayText(spreadsheet::CellValue::fromText("text"), std::string(text));
+    spreadsheet::FormulaPtr formula = spreadsheet::makeFormula(text);
+    if (!formula)
+        return 0;
+    spreadsheet::FormulaPtr again = spreadsheet::makeFormula(formula->text);
+    if (!again || again->text != formula->text)
+        __builtin_trap();
+    spreadsheet::Workbook workbook;
+    workbook.setClock([] { return 45000.5; });
+    spreadsheet::Sheet& sheet = workbook.appendSheet(spreadsheet::SheetType::Worksheet, "Sheet1");
+    sheet.setValue({0, 0}, spreadsheet::CellValue::fromNumber(2));
+    sheet.setValue({1, 0}, spreadsheet::CellValue::fromText("text"));
+    sheet.setFormula({2, 2}, formula);
+    workbook.recalculate();
+    spreadsheet::directPrecedents(sheet, {2, 2});
+    return 0;
+}

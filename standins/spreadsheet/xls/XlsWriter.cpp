@@ -1,0 +1,583 @@
+#include "XlsWriter.h"
+
+#include "BiffRecordIds.h"
+#include "BiffRecordWriter.h"
+#include "CellAddress.h"
+#include "CompoundFileWriter.h"
+#include "FormulaTokens.h"
+#include "LittleEndian.h"
+#include "NumberFormats.h"
+#include "TextCodec.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <unordered_map>
+
+namespace xls {
+
+namespace {
+
+// Style XFs 0..14 and the default cell XF 15 come first, as readers expect.
+constexpr uint16_t kFirstCellXf = 15;
+constexpr size_t kMaxXfs = 4050;
+constexpr size_t kMaxCellText = 32767;
+// Strings per EXTSST bucket, at least 8, so that there are at most 128 buckets.
+uint32_t extSstBucketSize(size_t strings) {
+    return std::max<uint32_t>(8, static_cast<uint32_t>((strings + 127) / 128));
+}
+
+std::vector<uint8_t> bofData(uint16_t type) {
+    std::vector<uint8_t> d;
+    le::put16(d, rec::kBiff8Version);
+    le::put16(d, type);
+    le::put16(d, 0x0DBB); // build
+    le::put16(d, 0x07CC); // year
+    le::put32(d, 0);      // file history
+    le::put32(d, 0x0006); // lowest version that can read it
+    return d;
+}
+
+bool rkFor(double value, uint32_t& rk) {
+    if (value == std::floor(value) && value >= -536870912.0 && value <= 536870911.0) {
+        rk = (static_cast<uint32_t>(static_cast<int32_t>(value)) << 2) | 0x02;
+        return true;
+    }
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    if ((bits & 0x3FFFFFFFFull) == 0) {
+        rk = static_cast<uint32_t>(bits >> 32);
+        return true;
+    }
+    return false;
+}
+
+class StreamWriter {
+public:
+    explicit StreamWriter(const BookView& book) : book_(book) {}
+
+    WriteOutcome run() {
+        size_t cells = 0;
+        for (const SheetView& sheet : book_.sheets) {
+            cells += sheet.cells.size();
+        }
+        out_.stream().reserve(4096 + cells * 16); // most cell records are 14 to 18 bytes
+        chooseSheets();
+        encodeFormulas();
+        writeGlobals();
+        for (size_t i = 0; i < written_.size(); ++i) {
+            le::set32(out_.stream().data() + boundSheetOffsets_[i],
+                      static_cast<uint32_t>(out_.position()));
+            writeSheet(book_.sheets[written_[i]], i);
+        }
+        WriteOutcome outcome;
+        outcome.bytes = std::move(out_.stream());
+        outcome.notes = std::move(notes_);
+        return outcome;
+    }
+
+private:
+    void chooseSheets() {
+        for (size_t i = 0; i < book_.sheets.size(); ++i) {
+            const SheetView& sheet = book_.sheets[i];
+            if (sheet.kind == SheetKind::Chart) {
+                notes_.push_back("chart sheet \"" + sheet.name + "\" is not saved");
+                continue;
+            }
+            if (i == book_.activeSheet) {
+                activeTab_ = static_cast<uint16_t>(written_.size());
+            }
+            written_.push_back(i);
+            encode_.sheetNames.push_back(sheet.name);
+        }
+        if (written_.empty()) {
+            notes_.push_back("the workbook has no worksheet; an empty one is saved");
+            placeholder_.name = "Sheet1";
+            encode_.sheetNames.push_back(placeholder_.name);
+        }
+    }
+
+    const SheetView& writtenSheet(size_t i) const {
+        return written_.empty() ? placeholder_ : book_.sheets[written_[i]];
+    }
+
+    // Formulas first: the EXTERNSHEET record in the globals must list every
+    // sheet a formula names.
+    void encodeFormulas() {
+        for (size_t i = 0; i < std::max<size_t>(written_.size(), 1); ++i) {
+            const SheetView& sheet = writtenSheet(i);
+            for (const CellView& cell : sheet.cells) {
+                if (!cell.formula || !cell.formula->root) {
+                    continue;
+                }
+                std::string why;
+                const size_t start = tokens_.size();
+                if (encodeFormula(*cell.formula->root, encode_, tokens_, why)) {
+                    tokenRanges_.push_back({start, tokens_.size()});
+                } else {
+                    tokenRanges_.push_back({start, start});
+                    if (notes_.size() < 1000) {
+                        notes_.push_back(sheet.name + "!" +
+                                         spreadsheet::cellAddressText({cell.row, cell.column}) +
+                                         ": formula " + cell.formula->text +
+                                         " saved as its value (" + why + ")");
+                    }
+                }
+            }
+        }
+    }
+
+    std::u16string cellText(const std::string& text) {
+        std::u16string units = utf8ToUtf16(text);
+        if (units.size() > kMaxCellText) {
+            units.resize(kMaxCellText);
+            if (notes_.size() < 1000) {
+                notes_.push_back("a text longer than 32767 characters was cut");
+            }
+        }
+        return units;
+    }
+
+    uint16_t xfOf(uint32_t style) {
+        if (style >= xfCount_) {
+            return kFirstCellXf;
+        }
+        return static_cast<uint16_t>(kFirstCellXf + style);
+    }
+
+    void writeFonts() {
+        // Indices 0..3 are the default font; index 4 does not exist.
+        for (int i = 0; i < 4; ++i) {
+            writeFont(book_.styles.empty() ? Font{} : book_.styles[0].font);
+        }
+        for (const CellStyle& style : book_.styles) {
+            const auto it = std::find(fonts_.begin(), fonts_.end(), style.font);
+            if (it == fonts_.end()) {
+                fonts_.push_back(style.font);
+                writeFont(style.font);
+            }
+        }
+    }
+
+    uint16_t fontIndex(const Font& font) const {
+        if (!book_.styles.empty() && font == book_.styles[0].font) {
+            return 0;
+        }
+        const auto it = std::find(fonts_.begin(), fonts_.end(), font);
+        return static_cast<uint16_t>(5 + (it - fonts_.begin()));
+    }
+
+    void writeFont(const Font& font) {
+        std::vector<uint8_t> d;
+        le::put16(d, font.heightTwips);
+        // Bit 0 repeats the weight's boldness for readers that look only there.
+        le::put16(d, static_cast<uint16_t>((font.bold ? 0x01 : 0) | (font.italic ? 0x02 : 0) |
+                                           (font.strikeout ? 0x08 : 0)));
+        le::put16(d, font.colorIndex);
+        le::put16(d, font.bold ? 700 : 400);
+        le::put16(d, 0);
+        d.push_back(static_cast<uint8_t>(font.underline));
+        d.push_back(0); // family
+        d.push_back(0); // character set
+        d.push_back(0);
+        appendString8(d, utf8ToUtf16(font.name));
+        out_.record(rec::Font, d);
+    }
+
+    uint16_t formatIndex(const std::string& format) {
+        const int builtIn = portableBuiltInIndex(format);
+        if (builtIn >= 0) {
+            return static_cast<uint16_t>(builtIn);
+        }
+        const auto it = std::find(formats_.begin(), formats_.end(), format);
+        if (it != formats_.end()) {
+            return static_cast<uint16_t>(kFirstCustomFormat + (it - formats_.begin()));
+        }
+        formats_.push_back(format);
+        std::vector<uint8_t> d;
+        const uint16_t index = static_cast<uint16_t>(kFirstCustomFormat + formats_.size() - 1);
+        le::put16(d, index);
+        appendString16(d, utf8ToUtf16(format).substr(0, 255));
+        out_.record(rec::Format, d);
+        return index;
+    }
+
+    void writeXf(uint16_t font, uint16_t format, bool styleXf, uint8_t horizontal) {
+        std::vector<uint8_t> d;
+        le::put16(d, font);
+        le::put16(d, format);
+        // Locked; a style XF has no parent, a cell XF has the Normal style.
+        le::put16(d, styleXf ? 0xFFF5 : 0x0001);
+        d.push_back(static_cast<uint8_t>(horizontal | 0x20)); // bottom-aligned
+        d.push_back(0);
+        d.push_back(0);
+        d.push_back(styleXf ? 0x00 : 0xF8); // a cell XF states all its attributes
+        le::put32(d, 0);
+        le::put32(d, 0);
+        le::put16(d, 0x20C0); // automatic pattern colours
+        out_.record(rec::XF, d);
+    }
+
+    void writeStyles() {
+        writeFonts();
+        std::vector<uint16_t> formats;
+        for (const CellStyle& style : book_.styles) {
+            formats.push_back(formatIndex(style.numberFormat));
+        }
+        for (uint16_t i = 0; i < kFirstCellXf; ++i) {
+            writeXf(0, 0, true, 0);
+        }
+        xfCount_ = std::min(book_.styles.size(), kMaxXfs - kFirstCellXf);
+        if (xfCount_ < book_.styles.size()) {
+            notes_.push_back("too many distinct cell formats; the rest use the default");
+        }
+        if (book_.styles.empty()) {
+            writeXf(0, 0, false, 0);
+        }
+        for (size_t i = 0; i < xfCount_; ++i) {
+            const CellStyle& style = book_.styles[i];
+            writeXf(fontIndex(style.font), formats[i], false,
+                    static_cast<uint8_t>(style.horizontal));
+        }
+        const uint8_t normalStyle[] = {0x00, 0x80, 0x00, 0xFF};
+        out_.record(rec::Style, normalStyle);
+    }
+
+    void writeGlobals() {
+        out_.record(rec::Bof, bofData(rec::kBofGlobals));
+        const uint8_t codepage[] = {0xB0, 0x04}; // 1200: UTF-16
+        out_.record(rec::Codepage, codepage);
+        std::vector<uint8_t> window;
+        for (uint16_t v : {0x0000, 0x0000, 0x4000, 0x2000, 0x0038}) {
+            le::put16(window, v);
+        }
+        le::put16(window, activeTab_);
+        le::put16(window, 0);
+        le::put16(window, 1);
+        le::put16(window, 0x0258);
+        out_.record(rec::Window1, window);
+        const uint8_t dateMode[] = {static_cast<uint8_t>(book_.date1904 ? 1 : 0), 0};
+        out_.record(rec::DateMode, dateMode);
+        writeStyles();
+        for (size_t i = 0; i < std::max<size_t>(written_.size(), 1); ++i) {
+            std::vector<uint8_t> d(6, 0);
+            appendString8(d, utf8ToUtf16(writtenSheet(i).name));
+            boundSheetOffsets_.push_back(out_.position() + 4);
+            out_.record(rec::BoundSheet, d);
+        }
+        if (!encode_.externSheets.empty()) {
+            std::vector<uint8_t> supBook;
+            le::put16(supBook, static_cast<uint16_t>(encode_.sheetNames.size()));
+            le::put16(supBook, 0x0401);
+            out_.record(rec::SupBook, supBook);
+            std::vector<uint8_t> d;
+            le::put16(d, static_cast<uint16_t>(encode_.externSheets.size()));
+            for (const ExternSheetRef& ref : encode_.externSheets) {
+                le::put16(d, ref.supBook);
+                le::put16(d, ref.firstSheet);
+                le::put16(d, ref.lastSheet);
+            }
+            out_.record(rec::ExternSheet, d);
+        }
+        writeSst();
+        out_.record(rec::Eof, {});
+    }
+
+    void writeSst() {
+        struct Bucket {
+            uint32_t position;
+            uint16_t offset;
+        };
+        std::vector<Bucket> buckets;
+        const std::vector<const std::string*>& sst = book_.strings.strings();
+        const uint32_t bucketSize = extSstBucketSize(sst.size());
+        out_.begin(rec::Sst);
+        std::vector<uint8_t> head;
+        le::put32(head, book_.strings.uses());
+        le::put32(head, static_cast<uint32_t>(sst.size()));
+        out_.atomic(head);
+        for (size_t i = 0; i < sst.size(); ++i) {
+            const std::u16string units = cellText(*sst[i]);
+            const bool wide = !fitsCompressed(units);
+            out_.reserve(4); // the header and a first character stay together
+            if (i % bucketSize == 0) {
+                buckets.push_back({static_cast<uint32_t>(out_.position()),
+                                   static_cast<uint16_t>(out_.position() - out_.segmentStart())});
+            }
+            std::vector<uint8_t> header;
+            le::put16(header, static_cast<uint16_t>(units.size()));
+            header.push_back(wide ? 1 : 0);
+            out_.atomic(header);
+            out_.characters(units, wide);
+        }
+        out_.end();
+        std::vector<uint8_t> ext;
+        le::put16(ext, static_cast<uint16_t>(bucketSize));
+        for (const Bucket& b : buckets) {
+            le::put32(ext, b.position);
+            le::put16(ext, b.offset);
+            le::put16(ext, 0);
+        }
+        out_.record(rec::ExtSst, ext);
+    }
+
+    void writeColumns(const SheetView& sheet) {
+        std::vector<uint8_t> d;
+        le::put16(d, sheet.defaultColumnWidth);
+        out_.record(rec::DefColWidth, d);
+        for (const ColumnInfo& column : sheet.columns) {
+            if (column.first > column.last || column.first >= kMaxColumns) {
+                continue;
+            }
+            d.clear();
+            le::put16(d, column.first);
+            le::put16(d, std::min<uint16_t>(column.last, kMaxColumns - 1));
+            le::put16(d, column.width);
+            le::put16(d, xfOf(column.style));
+            le::put16(d, column.hidden ? 0x0001 : 0x0000);
+            le::put16(d, 0);
+            out_.record(rec::ColInfo, d);
+        }
+    }
+
+    void writeDimensions(const SheetView& sheet) {
+        uint32_t firstRow = 0, lastRow = 0;
+        uint16_t firstColumn = 0, lastColumn = 0;
+        if (!sheet.cells.empty()) {
+            firstRow = sheet.cells.front().row;
+            lastRow = sheet.cells.back().row + 1u;
+            firstColumn = 0xFF;
+            for (const CellView& cell : sheet.cells) {
+                firstColumn = std::min(firstColumn, cell.column);
+                lastColumn = std::max<uint16_t>(lastColumn, cell.column + 1);
+            }
+        }
+        std::vector<uint8_t> d;
+        le::put32(d, firstRow);
+        le::put32(d, lastRow);
+        le::put16(d, firstColumn);
+        le::put16(d, lastColumn);
+        le::put16(d, 0);
+        out_.record(rec::Dimensions, d);
+    }
+
+    void cellHeader(std::vector<uint8_t>& d, const CellView& cell) {
+        d.clear();
+        le::put16(d, cell.row);
+        le::put16(d, cell.column);
+        le::put16(d, xfOf(cell.style));
+    }
+
+    // The small records of plain cells, built on the stack: saving a large
+    // sheet is mostly these.
+    struct SmallRecord {
+        uint8_t bytes[16];
+        size_t size = 0;
+        void u8(uint8_t v) { bytes[size++] = v; }
+        void u16(uint16_t v) {
+            le::set16(bytes + size, v);
+            size += 2;
+        }
+        void u32(uint32_t v) {
+            le::set32(bytes + size, v);
+            size += 4;
+        }
+        void f64(double v) {
+            uint64_t bits;
+            std::memcpy(&bits, &v, sizeof bits);
+            u32(static_cast<uint32_t>(bits));
+            u32(static_cast<uint32_t>(bits >> 32));
+        }
+        std::span<const uint8_t> data() const { return {bytes, size}; }
+    };
+
+    void writeValue(const CellView& cell, const CellValue& value) {
+        SmallRecord r;
+        r.u16(cell.row);
+        r.u16(cell.column);
+        r.u16(xfOf(cell.style));
+        switch (cell.kind) {
+        case ValueKind::Empty:
+            out_.record(rec::Blank, r.data());
+            return;
+        case ValueKind::Number: {
+            uint32_t rk;
+            if (rkFor(cell.number, rk)) {
+                r.u32(rk);
+                out_.record(rec::Rk, r.data());
+            } else {
+                r.f64(cell.number);
+                out_.record(rec::Number, r.data());
+            }
+            return;
+        }
+        case ValueKind::Text: {
+            if (!cell.formula) {
+                r.u32(cell.sharedString);
+                out_.record(rec::LabelSst, r.data());
+                return;
+            }
+            // A formula's value kept as a plain text: not in the table.
+            std::vector<uint8_t>& d = scratch_;
+            d.assign(r.bytes, r.bytes + r.size);
+            writeStringRecord(rec::Label, d, cellText(value.text));
+            return;
+        }
+        case ValueKind::Boolean:
+        case ValueKind::Error:
+            r.u8(value.kind == ValueKind::Boolean ? (value.boolean ? 1 : 0)
+                                                  : static_cast<uint8_t>(value.error));
+            r.u8(value.kind == ValueKind::Error ? 1 : 0);
+            out_.record(rec::BoolErr, r.data());
+            return;
+        }
+    }
+
+    void writeFormula(const CellView& cell, std::span<const uint8_t> tokens) {
+        std::vector<uint8_t>& d = scratch_;
+        cellHeader(d, cell);
+        const CellValue& value = *cell.value;
+        uint8_t result[8] = {0, 0, 0, 0, 0, 0, 0xFF, 0xFF};
+        switch (value.kind) {
+        case ValueKind::Number:
+            le::putF64(d, value.number);
+            break;
+        case ValueKind::Text:
+            result[0] = 0;
+            d.insert(d.end(), result, result + 8);
+            break;
+        case ValueKind::Boolean:
+            result[0] = 1;
+            result[2] = value.boolean ? 1 : 0;
+            d.insert(d.end(), result, result + 8);
+            break;
+        case ValueKind::Error:
+            result[0] = 2;
+            result[2] = static_cast<uint8_t>(value.error);
+            d.insert(d.end(), result, result + 8);
+            break;
+        case ValueKind::Empty:
+            result[0] = 3;
+            d.insert(d.end(), result, result + 8);
+            break;
+        }
+        le::put16(d, 0x0002); // calculate on load
+        le::put32(d, 0);
+        le::put16(d, static_cast<uint16_t>(tokens.size()));
+        d.insert(d.end(), tokens.begin(), tokens.end());
+        out_.record(rec::Formula, d);
+        if (value.kind == ValueKind::Text) {
+            d.clear();
+            writeStringRecord(rec::String, d, cellText(value.text));
+        }
+    }
+
+    // A record that ends in a string, which may run on into CONTINUE records.
+    void writeStringRecord(uint16_t id, std::vector<uint8_t>& prefix, std::u16string_view units) {
+        const bool wide = !fitsCompressed(units);
+        le::put16(prefix, static_cast<uint16_t>(units.size()));
+        prefix.push_back(wide ? 1 : 0);
+        out_.begin(id);
+        out_.atomic(prefix);
+        out_.characters(units, wide);
+        out_.end();
+    }
+
+    void writeSheet(const SheetView& sheet, size_t index) {
+        out_.record(rec::Bof, bofData(rec::kBofWorksheet));
+        writeColumns(sheet);
+        writeDimensions(sheet);
+        for (const CellView& cell : sheet.cells) {
+            if (cell.formula && cell.formula->root) {
+                const auto [begin, end] = tokenRanges_[nextFormula_++];
+                if (end > begin) {
+                    writeFormula(cell,
+                                 std::span<const uint8_t>(tokens_).subspan(begin, end - begin));
+                    continue;
+                }
+            }
+            writeValue(cell, *cell.value);
+        }
+        std::vector<uint8_t> d;
+        le::put16(d, index == activeTab_ ? 0x06B6 : 0x00B6);
+        for (int i = 0; i < 3; ++i) {
+            le::put16(d, 0);
+        }
+        le::put16(d, 0x40); // grid line colour: automatic
+        le::put16(d, 0);
+        le::put16(d, 0);
+        le::put16(d, 0);
+        le::put16(d, 0);
+        out_.record(rec::Window2, d);
+        out_.record(rec::Eof, {});
+    }
+
+    const BookView& book_;
+    BiffRecordWriter out_;
+    std::vector<std::string> notes_;
+    std::vector<size_t> written_;
+    SheetView placeholder_;
+    uint16_t activeTab_ = 0;
+    EncodeContext encode_;
+    std::vector<uint8_t> tokens_;
+    std::vector<std::pair<size_t, size_t>> tokenRanges_;
+    size_t nextFormula_ = 0;
+    std::vector<Font> fonts_;
+    std::vector<std::string> formats_;
+    size_t xfCount_ = 0;
+    std::vector<size_t> boundSheetOffsets_;
+    std::vector<uint8_t> scratch_;
+};
+
+} // namespace
+
+BookView viewOf(const Book& book) {
+    BookView view;
+    view.styles = book.styles;
+    view.activeSheet = book.activeSheet;
+    view.date1904 = book.date1904;
+    for (const Sheet& sheet : book.sheets) {
+        SheetView& out = view.sheets.emplace_back();
+        out.name = sheet.name;
+        out.kind = sheet.kind;
+        out.columns = sheet.columns;
+        out.defaultColumnWidth = sheet.defaultColumnWidth;
+        out.cells.reserve(sheet.cells.size());
+        for (const Cell& cell : sheet.cells) {
+            out.cells.push_back(CellView::of(cell.row, cell.column, cell.style, cell.value,
+                                             cell.formula.get(), view.strings));
+        }
+    }
+    return view;
+}
+
+WriteOutcome writeWorkbookStream(const BookView& book) {
+    return StreamWriter(book).run();
+}
+
+WriteOutcome writeXlsFile(const Book& book) {
+    return writeXlsFile(viewOf(book));
+}
+
+bool writeXlsFile(const BookView& book, const cfb::CompoundFileWriter::ByteWriter& write,
+                  std::vector<std::string>& notes) {
+    WriteOutcome stream = writeWorkbookStream(book);
+    notes = std::move(stream.notes);
+    cfb::CompoundFileWriter container;
+    container.addStream(u"Workbook", std::move(stream.bytes));
+    return container.writeTo(write);
+}
+
+WriteOutcome writeXlsFile(const BookView& book) {
+    WriteOutcome outcome;
+    writeXlsFile(
+        book,
+        [&](std::span<const uint8_t> bytes) {
+            outcome.bytes.insert(outcome.bytes.end(), bytes.begin(), bytes.end());
+            return true;
+        },
+        outcome.notes);
+    return outcome;
+}
+
+} // namespace xls

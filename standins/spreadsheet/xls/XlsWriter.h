@@ -1,0 +1,95 @@
+#pragma once
+
+#include "CompoundFileWriter.h"
+#include "XlsBook.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace xls {
+
+struct WriteOutcome {
+    std::vector<uint8_t> bytes;
+    // What could not be written as it is: formulas saved as their values,
+    // chart sheets left out, styles past the format's limit.
+    std::vector<std::string> notes;
+};
+
+// The shared string table: each distinct text of the plain text cells once,
+// gathered while a view is built, when each cell's text is at hand anyway.
+class SharedStrings {
+public:
+    uint32_t intern(const std::string& text) {
+        ++uses_;
+        const auto [it, added] = index_.emplace(text, static_cast<uint32_t>(strings_.size()));
+        if (added) {
+            strings_.push_back(&text);
+        }
+        return it->second;
+    }
+    void reserve(size_t texts) { index_.reserve(texts); }
+    const std::vector<const std::string*>& strings() const { return strings_; }
+    uint32_t uses() const { return uses_; }
+
+private:
+    std::unordered_map<std::string_view, uint32_t> index_;
+    std::vector<const std::string*> strings_;
+    uint32_t uses_ = 0;
+};
+
+// What the writer walks: the cells of a Book, or of an engine workbook, by
+// reference, so that saving copies no cell.
+struct CellView {
+    uint16_t row = 0;
+    uint16_t column = 0;
+    uint32_t style = 0;
+    // The value's kind and number again, and a plain text's place in the
+    // shared string table, so that the writer's passes over a large sheet need
+    // not visit each cell's own memory.
+    ValueKind kind = ValueKind::Empty;
+    uint32_t sharedString = 0;
+    double number = 0;
+    const CellValue* value = nullptr;
+    const spreadsheet::Formula* formula = nullptr; // null for a plain value
+
+    static CellView of(uint16_t row, uint16_t column, uint32_t style, const CellValue& value,
+                       const spreadsheet::Formula* formula, SharedStrings& strings) {
+        CellView view{row, column, style, value.kind, 0, value.number, &value, formula};
+        if (value.kind == ValueKind::Text && formula == nullptr) {
+            view.sharedString = strings.intern(value.text);
+        }
+        return view;
+    }
+};
+
+struct SheetView {
+    std::string name;
+    SheetKind kind = SheetKind::Worksheet;
+    std::vector<CellView> cells; // ordered by row, then column
+    std::vector<ColumnInfo> columns;
+    uint16_t defaultColumnWidth = 8;
+};
+
+struct BookView {
+    std::vector<SheetView> sheets;
+    SharedStrings strings;
+    std::vector<CellStyle> styles{CellStyle{}};
+    uint32_t activeSheet = 0;
+    bool date1904 = false;
+};
+
+// The view of a book; valid while the book is.
+BookView viewOf(const Book& book);
+
+// A whole .xls file: version 3 Compound File with the BIFF8 Workbook stream.
+WriteOutcome writeXlsFile(const BookView& book);
+// The same, handed to `write` piece by piece; false when `write` failed.
+bool writeXlsFile(const BookView& book, const cfb::CompoundFileWriter::ByteWriter& write,
+                  std::vector<std::string>& notes);
+WriteOutcome writeXlsFile(const Book& book);
+WriteOutcome writeWorkbookStream(const BookView& book);
+
+} // namespace xls
