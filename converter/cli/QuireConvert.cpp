@@ -53,8 +53,18 @@ bool loadLibrary(Library& library) {
     return true;
 }
 
-// One line redrawn in place: a bar, the position and the latest text.
+// One line redrawn in place: a bar, the position and the latest text.  A
+// console write is slow, so the line is redrawn when the position moves or a
+// tenth of a second has passed, not at every row.
 int32_t __stdcall showProgress(int32_t position, const char* text, void*) {
+    static int32_t shownPosition = -1;
+    static ULONGLONG shownAt = 0;
+    const ULONGLONG now = GetTickCount64();
+    if (position == shownPosition && now - shownAt < 100) {
+        return 1;
+    }
+    shownPosition = position;
+    shownAt = now;
     constexpr int kWidth = 30;
     const int filled = position < 0 ? 0 : position > 100 ? kWidth : position * kWidth / 100;
     std::string bar(static_cast<size_t>(filled), '#');

@@ -57,14 +57,17 @@ uint8_t binaryToken(Operator op) {
 
 class Encoder {
 public:
-    Encoder(EncodeContext& context, std::vector<uint8_t>& out) : context_(context), out_(out) {}
+    // The tokens are appended after whatever `out` already holds (the formulas
+    // of a whole sheet share one buffer); only this formula's share counts
+    // against the limit.
+    Encoder(EncodeContext& context, std::vector<uint8_t>& out)
+        : context_(context), out_(out), start_(out.size()) {}
 
     bool run(const FormulaNode& root, std::string& why) {
-        const size_t start = out_.size();
         const size_t sheets = context_.externSheets.size();
-        if (!emit(root, TokenClass::Value) || out_.size() - start > kMaxTokenBytes) {
+        if (!emit(root, TokenClass::Value) || tooLong()) {
             why = why_.empty() ? "formula too long for the file format" : why_;
-            out_.resize(start);
+            out_.resize(start_);
             context_.externSheets.resize(sheets);
             return false;
         }
@@ -180,8 +183,10 @@ private:
         return true;
     }
 
+    bool tooLong() const { return out_.size() - start_ > kMaxTokenBytes; }
+
     bool emit(const FormulaNode& n, TokenClass cls) {
-        if (out_.size() > kMaxTokenBytes) {
+        if (tooLong()) {
             return false;
         }
         switch (n.kind) {
@@ -244,6 +249,7 @@ private:
 
     EncodeContext& context_;
     std::vector<uint8_t>& out_;
+    const size_t start_;
     std::string why_;
 };
 

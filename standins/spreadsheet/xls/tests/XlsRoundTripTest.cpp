@@ -150,6 +150,28 @@ TEST(XlsRoundTrip, UnencodableFormulaIsSavedAsItsValueAndReported) {
     EXPECT_EQ(read.sheets[0].cells[1].value, CellValue::fromText("kept"));
 }
 
+TEST(XlsRoundTrip, EveryFormulaOfALargeSheetKeepsItsTokens) {
+    // The formulas of a file share one token buffer: each one's size limit
+    // must count its own tokens only.
+    xls::Book book;
+    xls::Sheet& sheet = book.sheets.emplace_back();
+    sheet.name = "S";
+    for (uint16_t row = 0; row < 2000; ++row) {
+        const std::string formula = "=B" + std::to_string(row + 1) + "*2+1";
+        sheet.cells.push_back(cell(row, 0, CellValue::fromNumber(1), 0, formula.c_str()));
+    }
+    const xls::WriteOutcome written = xls::writeXlsFile(book);
+    EXPECT_TRUE(written.notes.empty()) << written.notes.front();
+
+    xls::Book read;
+    ASSERT_TRUE(xls::readXlsFile(written.bytes, read).ok);
+    ASSERT_EQ(read.sheets[0].cells.size(), 2000u);
+    for (const xls::Cell& c : read.sheets[0].cells) {
+        ASSERT_NE(c.formula, nullptr) << "row " << c.row;
+        EXPECT_EQ(c.formula->text, "=B" + std::to_string(c.row + 1) + "*2+1");
+    }
+}
+
 TEST(XlsRoundTrip, EngineWorkbookThroughTheFileFormatSeam) {
     spreadsheet::Workbook workbook;
     spreadsheet::Sheet& a = workbook.appendSheet(spreadsheet::SheetType::Worksheet, "Alpha");
