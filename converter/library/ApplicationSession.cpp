@@ -139,48 +139,35 @@ int32_t ApplicationSession::checkDestination(int32_t result, const char* destina
     return result;
 }
 
-int32_t ApplicationSession::exportWorkbook(const char* sourcePath, const char* destinationPath) {
-    if (!fileIsReadable(sourcePath)) {
-        setLastError("Cannot find source file");
-        say("Cannot find source file");
-        return SHEAF_E_FAILED;
+bool ApplicationSession::sourceIsReadable(const char* sourcePath) {
+    if (fileIsReadable(sourcePath)) {
+        return true;
     }
-    int32_t result = 0;
+    setLastError("Cannot find source file");
+    say("Cannot find source file");
+    return false;
+}
+
+// The steps both sessions begin with: the application, its options and its
+// Workbooks collection.  Returns 0, or the session's failure code.
+int32_t ApplicationSession::openWorkbooks(bool exporting) {
     if (FAILED(startApplication())) {
-        result = fail(SHEAF_E_FAILED, "Error starting MS Excel");
-    } else {
-        invoke(application_, DISPID_XL_DISPLAY_ALERTS, DISPATCH_PROPERTYPUT,
-               {AutomationValue::boolean(false)});
+        return fail(SHEAF_E_FAILED, "Error starting MS Excel");
+    }
+    invoke(application_, DISPID_XL_DISPLAY_ALERTS, DISPATCH_PROPERTYPUT,
+           {AutomationValue::boolean(false)});
+    if (exporting) {
         invoke(application_, DISPID_XL_ASK_TO_UPDATE_LINKS, DISPATCH_PROPERTYPUT,
                {AutomationValue::boolean(false)});
-        say("Getting workbooks properties...");
-        HRESULT hr = getObject(application_, DISPID_XL_WORKBOOKS, workbooks_);
-        printResult(hr);
-        if (FAILED(hr)) {
-            result = fail(SHEAF_E_FAILED, "Error communicating to MSExcel");
-        } else {
-            say("Opening workbooks...");
-            const AutomationValue omitted = AutomationValue::omitted();
-            hr = getObject(workbooks_, DISPID_XL_OPEN, workbook_,
-                           {AutomationValue::string(sourcePath), AutomationValue::int32(0),
-                            AutomationValue::boolean(true), omitted, omitted, omitted, omitted,
-                            omitted, omitted, AutomationValue::boolean(false), omitted, omitted,
-                            omitted},
-                           DISPATCH_METHOD);
-            printResult(hr);
-            if (FAILED(hr)) {
-                result = fail(SHEAF_E_FAILED, "Error communicating to MSExcel");
-            } else {
-                say("Exporting data...");
-                result = Sheaf_ExportTo(workbook_, destinationPath, callback_, nullptr);
-                printResult(result);
-            }
-        }
     }
-    if (workbook_) {
-        say("Closing Workbook...");
-        closeWorkbook(false, nullptr);
-    }
+    say("Getting workbooks properties...");
+    const HRESULT hr = getObject(application_, DISPID_XL_WORKBOOKS, workbooks_);
+    printResult(hr);
+    return FAILED(hr) ? fail(SHEAF_E_FAILED, "Error communicating to MSExcel") : 0;
+}
+
+// The steps both sessions end with, whatever happened before.
+int32_t ApplicationSession::finish(int32_t result, const char* destinationPath) {
     closeAll();
     if (comInitialised_) {
         CoUninitialize();
@@ -189,39 +176,56 @@ int32_t ApplicationSession::exportWorkbook(const char* sourcePath, const char* d
     return checkDestination(result, destinationPath);
 }
 
-int32_t ApplicationSession::importWorkbook(const char* sourcePath, const char* destinationPath) {
-    if (!fileIsReadable(sourcePath)) {
-        setLastError("Cannot find source file");
-        say("Cannot find source file");
+int32_t ApplicationSession::exportWorkbook(const char* sourcePath, const char* destinationPath) {
+    if (!sourceIsReadable(sourcePath)) {
         return SHEAF_E_FAILED;
     }
-    int32_t result = 0;
-    if (FAILED(startApplication())) {
-        result = fail(SHEAF_E_FAILED, "Error starting MS Excel");
-    } else {
-        invoke(application_, DISPID_XL_DISPLAY_ALERTS, DISPATCH_PROPERTYPUT,
-               {AutomationValue::boolean(false)});
-        say("Getting workbooks properties...");
-        HRESULT hr = getObject(application_, DISPID_XL_WORKBOOKS, workbooks_);
+    int32_t result = openWorkbooks(true);
+    if (result == 0) {
+        say("Opening workbooks...");
+        const AutomationValue omitted = AutomationValue::omitted();
+        const HRESULT hr =
+            getObject(workbooks_, DISPID_XL_OPEN, workbook_,
+                      {AutomationValue::string(sourcePath), AutomationValue::int32(0),
+                       AutomationValue::boolean(true), omitted, omitted, omitted, omitted, omitted,
+                       omitted, AutomationValue::boolean(false), omitted, omitted, omitted},
+                      DISPATCH_METHOD);
         printResult(hr);
         if (FAILED(hr)) {
             result = fail(SHEAF_E_FAILED, "Error communicating to MSExcel");
         } else {
-            say("Adding new workbook...");
-            hr = getObject(workbooks_, DISPID_XL_ADD, workbook_, {}, DISPATCH_METHOD);
-            printResult(hr);
-            if (FAILED(hr)) {
-                result = fail(SHEAF_E_FAILED, "Cannot add new workbook");
-            } else {
-                say("Importing data...");
-                result = Sheaf_ImportFrom(sourcePath, workbook_, callback_, nullptr);
-                printResult(result);
-                if (result >= 0) {
-                    say("Saving changes...");
-                    closeWorkbook(true, destinationPath);
-                    if (workbook_) {
-                        result = fail(SHEAF_E_FAILED, "Cannot save MS Excel file");
-                    }
+            say("Exporting data...");
+            result = Sheaf_ExportTo(workbook_, destinationPath, callback_, nullptr);
+            printResult(result);
+        }
+    }
+    if (workbook_) {
+        say("Closing Workbook...");
+        closeWorkbook(false, nullptr);
+    }
+    return finish(result, destinationPath);
+}
+
+int32_t ApplicationSession::importWorkbook(const char* sourcePath, const char* destinationPath) {
+    if (!sourceIsReadable(sourcePath)) {
+        return SHEAF_E_FAILED;
+    }
+    int32_t result = openWorkbooks(false);
+    if (result == 0) {
+        say("Adding new workbook...");
+        const HRESULT hr = getObject(workbooks_, DISPID_XL_ADD, workbook_, {}, DISPATCH_METHOD);
+        printResult(hr);
+        if (FAILED(hr)) {
+            result = fail(SHEAF_E_FAILED, "Cannot add new workbook");
+        } else {
+            say("Importing data...");
+            result = Sheaf_ImportFrom(sourcePath, workbook_, callback_, nullptr);
+            printResult(result);
+            if (result >= 0) {
+                say("Saving changes...");
+                closeWorkbook(true, destinationPath);
+                if (workbook_) {
+                    result = fail(SHEAF_E_FAILED, "Cannot save MS Excel file");
                 }
             }
         }
@@ -231,13 +235,7 @@ int32_t ApplicationSession::importWorkbook(const char* sourcePath, const char* d
         closeWorkbook(false, nullptr);
     }
     printResult(result);
-    closeAll();
-    const int32_t checked = checkDestination(result, destinationPath);
-    if (comInitialised_) {
-        CoUninitialize();
-        comInitialised_ = false;
-    }
-    return checked;
+    return finish(result, destinationPath);
 }
 
 } // namespace sheaf

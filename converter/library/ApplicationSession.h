@@ -32,7 +32,10 @@ public:
     int32_t importWorkbook(const char* sourcePath, const char* destinationPath);
 
 private:
+    bool sourceIsReadable(const char* sourcePath);
     HRESULT startApplication();
+    int32_t openWorkbooks(bool exporting);
+    int32_t finish(int32_t result, const char* destinationPath);
     HRESULT invoke(IDispatch* object, DISPID id, WORD flags,
                    std::initializer_list<AutomationValue> args, VARIANT* result = nullptr);
     HRESULT getObject(IDispatch* object, DISPID id, IDispatch*& target,
