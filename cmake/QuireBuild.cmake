@@ -51,25 +51,51 @@ endfunction()
 
 include(GoogleTest)
 
-# quire_add_test(<name> SOURCES ... [LIBS ...] [LABELS ...] [ENVIRONMENT ...])
-# One test program; each of its test cases becomes a CTest test.
+# quire_add_test(<name> SOURCES ... [LIBS ...] [LABEL label] [ENVIRONMENT var=value]
+#                [FIXTURES ...])
+# One test program; each of its test cases becomes a CTest test, labelled
+# `wine` or `native` by build and with LABEL when given.  FIXTURES names CTest
+# fixtures (a server, say) that its tests need.
 function(quire_add_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(ARG "" "LABEL;ENVIRONMENT" "SOURCES;LIBS;FIXTURES" ${ARGN})
   if(QUIRE_BENCH)
     return()
   endif()
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
-  set(labels ${ARG_LABELS})
+  # The build's label goes on the folder: test discovery passes properties as
+  # a flat list, where a list-valued property would swallow the next ones.
   if(QUIRE_WINDOWS)
-    list(APPEND labels wine)
+    set(build_label wine)
   else()
-    list(APPEND labels native)
+    set(build_label native)
+  endif()
+  get_property(folder_labels DIRECTORY PROPERTY LABELS)
+  if(NOT build_label IN_LIST folder_labels)
+    set_property(DIRECTORY APPEND PROPERTY LABELS ${build_label})
+  endif()
+  set(properties)
+  foreach(property LABEL ENVIRONMENT FIXTURES)
+    if(ARG_${property})
+      list(LENGTH ARG_${property} count)
+      if(count GREATER 1)
+        message(FATAL_ERROR "quire_add_test(${name}): one ${property} at most")
+      endif()
+    endif()
+  endforeach()
+  if(ARG_LABEL)
+    list(APPEND properties LABELS ${ARG_LABEL})
+  endif()
+  if(ARG_ENVIRONMENT)
+    list(APPEND properties ENVIRONMENT ${ARG_ENVIRONMENT})
+  endif()
+  if(ARG_FIXTURES)
+    list(APPEND properties FIXTURES_REQUIRED ${ARG_FIXTURES})
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${labels}" ENVIRONMENT "${ARG_ENVIRONMENT}")
+    PROPERTIES ${properties})
 endfunction()
 
 # quire_add_fuzzer(<name> SOURCES ... [LIBS ...] [CORPUS dir])

@@ -67,11 +67,14 @@ std::string ReadTextFile(const std::wstring& path) {
     if (file == INVALID_HANDLE_VALUE) {
         return {};
     }
+    std::string content;
     char buffer[4096];
     DWORD read = 0;
-    ReadFile(file, buffer, sizeof buffer, &read, nullptr);
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+        content.append(buffer, read);
+    }
     CloseHandle(file);
-    return std::string(buffer, read);
+    return content;
 }
 
 std::string ToNarrow(const std::wstring& text) {
