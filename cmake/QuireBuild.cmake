@@ -38,7 +38,7 @@ function(quire_setup_testing)
   if(QUIRE_WINDOWS AND CMAKE_CROSSCOMPILING)
     # Every test program runs under Wine in a prefix of this build folder.
     set(CMAKE_CROSSCOMPILING_EMULATOR
-        "${CMAKE_SOURCE_DIR}/tools/wine-run;${CMAKE_BINARY_DIR}/wineprefix"
+        "${CMAKE_SOURCE_DIR}/tools/wine-run;${CMAKE_BINARY_DIR}"
         PARENT_SCOPE)
   endif()
   if(QUIRE_BENCH)

@@ -16,7 +16,7 @@ office() {
   soffice --headless "-env:UserInstallation=file://$scratch/profile" "$@" >/dev/null 2>&1
 }
 wine_path() { printf 'Z:%s' "$1" | tr / '\\'; }
-run() { "$tools/wine-run" "$build/wineprefix" "$@"; }
+run() { "$tools/wine-run" "$build" "$@"; }
 
 cp "$here/Sales.fods" "$scratch/"
 office --convert-to xls --outdir "$scratch" "$scratch/Sales.fods"
