@@ -25,8 +25,12 @@ set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
 # Repeated builds of two architectures from one tree: reuse what was compiled.
 find_program(QUIRE_CCACHE ccache)
 if(QUIRE_CCACHE)
-  # Paths relative to the tree, so that clones and work trees share the cache.
+  # Paths relative to the tree, so that clones and work trees share the cache;
+  # the sloppiness lets it cache sources compiled with a precompiled header.
   get_filename_component(_tree ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
-  set(CMAKE_C_COMPILER_LAUNCHER ${CMAKE_COMMAND} -E env CCACHE_BASEDIR=${_tree} ${QUIRE_CCACHE})
-  set(CMAKE_CXX_COMPILER_LAUNCHER ${CMAKE_COMMAND} -E env CCACHE_BASEDIR=${_tree} ${QUIRE_CCACHE})
+  set(_ccache ${CMAKE_COMMAND} -E env CCACHE_BASEDIR=${_tree}
+      CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
+      ${QUIRE_CCACHE})
+  set(CMAKE_C_COMPILER_LAUNCHER ${_ccache})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${_ccache})
 endif()

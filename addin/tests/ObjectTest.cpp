@@ -150,7 +150,11 @@ TEST_F(RegistrationTest, ScriptRegistersTheClassAndUnregistersIt) {
               L"{3A47674D-E8E8-493D-A74E-D6D7FF23A800}");
     const std::wstring library = L"Classes\\TypeLib\\{5BEFEE5F-B1FA-4B0F-A4D6-2BCB34268EA6}\\1.0";
     EXPECT_EQ(key_.value(library, nullptr), L"QuireAddin 1.0 Type Library");
-    EXPECT_EQ(key_.value(library + L"\\0\\win32", nullptr), target_.modulePath);
+    // A 64-bit host finds a 64-bit library under win64, a 32-bit one under win32.
+    const wchar_t* platform = sizeof(void*) == 8 ? L"\\0\\win64" : L"\\0\\win32";
+    const wchar_t* otherPlatform = sizeof(void*) == 8 ? L"\\0\\win32" : L"\\0\\win64";
+    EXPECT_EQ(key_.value(library + platform, nullptr), target_.modulePath);
+    EXPECT_FALSE(key_.exists(library + otherPlatform));
     EXPECT_EQ(key_.value(L"Classes\\Interface\\{93DC2968-BD74-4057-A0A2-5D8C82EAE5AC}", nullptr),
               L"IQuireSynch");
 

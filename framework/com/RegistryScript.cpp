@@ -358,6 +358,11 @@ HRESULT loadLibrary(const std::wstring& modulePath, ComPtr<ITypeLib>& library, T
     return hr;
 }
 
+// The platform subkey under which a client of the same bitness looks the library up.
+const wchar_t* platformKey(SYSKIND kind) {
+    return kind == SYS_WIN64 ? L"win64" : L"win32";
+}
+
 } // namespace
 
 HRESULT runRegistryScript(std::wstring_view script, std::span<const ScriptReplacement> replacements,
@@ -413,7 +418,8 @@ HRESULT registerTypeLibrary(HKEY classesRoot, const std::wstring& modulePath) {
     LSTATUS status = setString(classesRoot, libraryKey, nullptr, title);
     if (status == ERROR_SUCCESS) {
         status =
-            setString(classesRoot, libraryKey + L"\\" + locale + L"\\win32", nullptr, modulePath);
+            setString(classesRoot, libraryKey + L"\\" + locale + L"\\" + platformKey(lib.syskind),
+                      nullptr, modulePath);
     }
     if (status == ERROR_SUCCESS) {
         status = setString(classesRoot, libraryKey + L"\\FLAGS", nullptr,

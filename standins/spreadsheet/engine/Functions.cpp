@@ -246,10 +246,15 @@ CellValue fnNot(Evaluator& e, const FormulaNode& call) {
 
 // Rounds half away from zero after taking the value to 15 significant digits,
 // so 2.675 rounds to 2.68 as it is shown.
+// Scales by an exact power of ten in both directions: 10^-2 has no exact double,
+// and 1234 * 0.01 rounded and divided by 0.01 gives 1199.9999999999998 in
+// double arithmetic (extended-precision x87 hid that).
 double roundTo(double x, double digits, int direction) {
-    double scale = std::pow(10.0, std::trunc(digits));
+    double places = std::trunc(digits);
+    double power = std::pow(10.0, std::fabs(places));
+    bool toTens = places < 0;
     char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.15g", x * scale);
+    std::snprintf(buffer, sizeof buffer, "%.15g", toTens ? x / power : x * power);
     double scaled = std::strtod(buffer, nullptr);
     double r;
     if (direction > 0)
@@ -258,7 +263,7 @@ double roundTo(double x, double digits, int direction) {
         r = std::trunc(scaled);
     else
         r = std::round(scaled);
-    return r / scale;
+    return toTens ? r * power : r / power;
 }
 
 CellValue roundWith(Evaluator& e, const FormulaNode& call, int direction) {

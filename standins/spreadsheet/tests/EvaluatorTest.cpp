@@ -116,6 +116,9 @@ TEST_F(EvaluatorTest, MathFunctions) {
     EXPECT_EQ(number("=ROUND(2.675,2)"), 2.68);
     EXPECT_EQ(number("=ROUND(-2.5,0)"), -3);
     EXPECT_EQ(number("=ROUND(1234,-2)"), 1200);
+    EXPECT_EQ(number("=ROUND(5555,-3)"), 6000);
+    EXPECT_EQ(number("=ROUNDUP(1201,-2)"), 1300);
+    EXPECT_EQ(number("=ROUNDDOWN(-1299,-2)"), -1200);
     EXPECT_EQ(number("=ROUNDUP(1.21,1)"), 1.3);
     EXPECT_EQ(number("=ROUNDDOWN(-1.29,1)"), -1.2);
     EXPECT_EQ(number("=ABS(-3)"), 3);
