@@ -23,16 +23,27 @@ struct Library {
     GetLastErrorStringFunction lastErrorString = nullptr;
 };
 
+// Empty when the program's full path cannot be had: the library is then not
+// loaded at all, rather than looked up from the current folder.
 std::string folderOfThisProgram() {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string text(path, length < MAX_PATH ? length : 0);
-    const size_t slash = text.find_last_of("\\/");
-    return slash == std::string::npos ? std::string(".") : text.substr(0, slash);
+    constexpr DWORD kLongestPath = 32768;
+    std::string path(kLongestPath, '\0');
+    const DWORD length = GetModuleFileNameA(nullptr, path.data(), kLongestPath);
+    if (length == 0 || length >= kLongestPath) {
+        return {};
+    }
+    path.resize(length);
+    const size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
 bool loadLibrary(Library& library) {
-    const std::string path = folderOfThisProgram() + "\\SheafConv.dll";
+    const std::string folder = folderOfThisProgram();
+    if (folder.empty()) {
+        std::fprintf(stderr, "quire-convert: cannot find this program's own folder\n");
+        return false;
+    }
+    const std::string path = folder + "\\SheafConv.dll";
     library.module.reset(LoadLibraryA(path.c_str()));
     if (!library.module) {
         std::fprintf(stderr, "quire-convert: cannot load %s (error %lu)\n", path.c_str(),

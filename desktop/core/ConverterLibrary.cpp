@@ -28,7 +28,11 @@ std::wstring ConverterLibrary::LastErrorText() const {
 
 BoundConverterLibrary::BoundConverterLibrary(const wchar_t* fileName, const std::wstring& folder)
     : fileName_(fileName) {
-    ModuleHandle module(LoadLibraryW(LibraryPathIn(folder, fileName).c_str()));
+    const std::wstring path = LibraryPathIn(folder, fileName);
+    if (path.empty()) {
+        return;
+    }
+    ModuleHandle module(LoadLibraryW(path.c_str()));
     if (!module) {
         return;
     }

@@ -16,7 +16,11 @@ template <typename Function> bool Resolve(HMODULE module, const char* name, Func
 WirelessLink::WirelessLink() : WirelessLink(ProgramFolder()) {}
 
 WirelessLink::WirelessLink(const std::wstring& folder) {
-    ModuleHandle module(LoadLibraryW(LibraryPathIn(folder, L"skylink.dll").c_str()));
+    const std::wstring path = LibraryPathIn(folder, L"skylink.dll");
+    if (path.empty()) {
+        return;
+    }
+    ModuleHandle module(LoadLibraryW(path.c_str()));
     if (!module) {
         return;
     }
