@@ -38,7 +38,7 @@ int __stdcall AddListedEntry(const char* name, uint32_t size, int32_t kind,
     try {
         auto* listing = static_cast<RemoteListing*>(context);
         const std::optional<std::wstring> wide = FromUtf8Name(name);
-        if (listing != nullptr && wide && IsPlainEntryName(*wide)) {
+        if (listing != nullptr && wide && IsPlainEntryName(*wide) && IsRemoteEntryKind(kind)) {
             listing->Add(size, static_cast<RemoteEntryKind>(kind), *wide);
         }
         return 1;
