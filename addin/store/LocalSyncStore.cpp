@@ -130,8 +130,11 @@ void LocalSyncStore::LoadContent(SyncEntry& entry) {
         entry.content.clear();
         return;
     }
-    FileHandle file(CreateFileW(FullPath(entry).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Read only, beside other readers and writers: a read-only document, or
+    // one another program has open, can still be sent.
+    FileHandle file(CreateFileW(FullPath(entry).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         throwLastError();
     }
