@@ -205,9 +205,13 @@ void LocalSyncStore::saveFile(const SyncEntry& entry) {
             }
             FILETIME time = toFileTime(entry.time);
             written = written && SetFileTime(file.get(), &time, &time, &time);
+            // On the disk before the move: a power cut after it must not leave
+            // an empty file where a good one stood.
+            written = written && FlushFileBuffers(file.get());
         }
     }
-    if (!written || !MoveFileExW(temporary, target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    if (!written || !MoveFileExW(temporary, target.c_str(),
+                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         std::string error = Win32ErrorText();
         DeleteFileW(temporary);
         throw CSynchException(error);
