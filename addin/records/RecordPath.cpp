@@ -1,5 +1,6 @@
 #include "RecordPath.h"
 
+#include "base/CodePage.h"
 #include "base/EntryName.h"
 #include "log/AddinLog.h"
 
@@ -12,28 +13,14 @@ namespace {
 constexpr size_t kMaxPath = 259;
 constexpr size_t kParentPrefix = 5; // "Local"
 
-std::optional<std::wstring> fromUtf8(std::string_view text) {
-    if (text.empty()) {
-        return std::wstring();
-    }
-    int size = static_cast<int>(text.size());
-    int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
-    if (length <= 0) {
-        return std::nullopt;
-    }
-    std::wstring out(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, out.data(), length);
-    return out;
-}
-
 } // namespace
 
 std::optional<std::wstring> recordEntryPath(std::string_view parent, std::string_view name) {
     // The first five characters of the parent stand for the top of the sync
     // folder, whatever they are.
     std::string_view folder = parent.size() > kParentPrefix ? parent.substr(kParentPrefix) : "";
-    auto wideFolder = fromUtf8(folder);
-    auto wideName = fromUtf8(name);
+    auto wideFolder = WidenChecked(CP_UTF8, folder);
+    auto wideName = WidenChecked(CP_UTF8, name);
     if (!wideFolder || !wideName || !IsSafeEntryName(*wideName)) {
         return std::nullopt;
     }

@@ -1,6 +1,7 @@
 #include "RegistryScript.h"
 
 #include "ComPtr.h"
+#include "base/CodePage.h"
 #include "base/UniqueHandle.h"
 
 #include <oleauto.h>
@@ -409,11 +410,7 @@ std::wstring loadScriptResource(HMODULE module, UINT id, const wchar_t* type) {
     if (!bytes) {
         return {};
     }
-    int size = static_cast<int>(SizeofResource(module, found));
-    int length = MultiByteToWideChar(CP_ACP, 0, bytes, size, nullptr, 0);
-    std::wstring text(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes, size, text.data(), length);
-    return text;
+    return WidenLossy(CP_ACP, std::string_view(bytes, SizeofResource(module, found)));
 }
 
 HRESULT registerTypeLibrary(HKEY classesRoot, const std::wstring& modulePath) {
