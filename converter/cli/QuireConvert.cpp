@@ -4,6 +4,7 @@
 //   quire-convert export Book1.xls Book1.shf [more pairs...]
 //   quire-convert import Book1.shf Book1.xls [more pairs...]
 #include "ConverterInterface.h"
+#include "base/LibraryBinding.h"
 #include "base/UniqueHandle.h"
 
 #include <windows.h>
@@ -51,13 +52,9 @@ bool loadLibrary(Library& library) {
         return false;
     }
     HMODULE module = library.module.get();
-    library.deviceExport =
-        reinterpret_cast<DeviceExportFunction>(GetProcAddress(module, "DeviceExport"));
-    library.deviceImport =
-        reinterpret_cast<DeviceImportFunction>(GetProcAddress(module, "DeviceImport"));
-    library.lastErrorString =
-        reinterpret_cast<GetLastErrorStringFunction>(GetProcAddress(module, "GetLastErrorString"));
-    if (!library.deviceExport || !library.deviceImport || !library.lastErrorString) {
+    if (!quire::ResolveEntryPoint(module, "DeviceExport", library.deviceExport) ||
+        !quire::ResolveEntryPoint(module, "DeviceImport", library.deviceImport) ||
+        !quire::ResolveEntryPoint(module, "GetLastErrorString", library.lastErrorString)) {
         std::fprintf(stderr, "quire-convert: %s lacks the converter entry points\n", path.c_str());
         return false;
     }
