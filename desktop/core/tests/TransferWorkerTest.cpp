@@ -1,10 +1,10 @@
+#include "Conversion.h"
 #include "FakeConverter.h"
 #include "FakeSkylink.h"
+#include "MessagePrompts.h"
 #include "Messages.h"
 #include "TestSupport.h"
 #include "TransferWorker.h"
-#include "Conversion.h"
-#include "MessagePrompts.h"
 #include "WirelessBackend.h"
 
 #include <gtest/gtest.h>
