@@ -1,5 +1,6 @@
 #include "AddinLog.h"
 
+#include "base/CodePage.h"
 #include "base/UniqueHandle.h"
 
 #include <cstdio>
@@ -7,17 +8,6 @@
 namespace quire::addin {
 
 namespace {
-
-std::string narrow(UINT codePage, std::wstring_view text, const char* fallback) {
-    if (text.empty()) {
-        return {};
-    }
-    int size = static_cast<int>(text.size());
-    int length = WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, fallback, nullptr);
-    std::string out(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(codePage, 0, text.data(), size, out.data(), length, fallback, nullptr);
-    return out;
-}
 
 std::string formatLocal(const SYSTEMTIME& utc) {
     FILETIME utcTime{};
@@ -70,11 +60,11 @@ std::string logTime(uint64_t utcFileTime) {
 }
 
 std::string toUtf8(std::wstring_view text) {
-    return narrow(CP_UTF8, text, nullptr);
+    return NarrowLossy(CP_UTF8, text);
 }
 
 std::string toAnsi(std::wstring_view text) {
-    return narrow(CP_ACP, text, "_");
+    return NarrowLossy(CP_ACP, text, "_");
 }
 
 } // namespace quire::addin

@@ -127,6 +127,9 @@ HRESULT SynchPass::run(IDispatch* utilityArgument, IHostDatabase* database) {
     uint64_t last = ReadLastSynchDate(environment_.userRoot);
     log_.write("Last synch was at " + logTime(last));
 
+    // The date is taken before the folder is read: a document edited while
+    // the pass runs is newer than it and counts as changed at the next pass.
+    const uint64_t passStarted = environment_.now();
     Sets sets;
     sets.desktop = store_.ScanFolder();
     if (count < 0) {
@@ -144,9 +147,15 @@ HRESULT SynchPass::run(IDispatch* utilityArgument, IHostDatabase* database) {
             }
         }
     }
-    send(records.get(), sets.toSend);
+    const bool allSent = send(records.get(), sets.toSend);
     notifyDesktopProgram();
-    SaveLastSynchDate(environment_.userRoot, environment_.now());
+    // A document that could not be sent keeps the old date, so that it is
+    // still newer than the date at the next pass.
+    if (allSent) {
+        SaveLastSynchDate(environment_.userRoot, passStarted);
+    } else {
+        log_.write("last synch date kept: some files were not sent");
+    }
     return S_OK;
 }
 
@@ -231,19 +240,29 @@ bool SynchPass::settleConflict(SyncEntry& entry, Sets& sets) {
     }
 }
 
-void SynchPass::send(IHostRecords* records, const EntrySet& toSend) {
+bool SynchPass::send(IHostRecords* records, const EntrySet& toSend) {
     if (toSend.empty()) {
         log_.write("no files to send");
-        return;
+        return true;
     }
     log_.write("sending files...");
+    bool allSent = true;
     for (const auto& [path, entry] : toSend) {
         SyncEntry copy = entry;
-        store_.LoadContent(copy);
+        // A document that cannot be read is skipped; the others still go.
+        try {
+            store_.LoadContent(copy);
+        } catch (const CSynchException& error) {
+            log_.write("!!! file " + toAnsi(store_.FullPath(copy)) +
+                       " skipped: " + error.message());
+            allSent = false;
+            continue;
+        }
         ToHandheldName(copy);
         log_.write("adding file " + toAnsi(store_.FullPath(copy)));
         records_.AddFile(records, copy);
     }
+    return allSent;
 }
 
 void SynchPass::notifyDesktopProgram() {

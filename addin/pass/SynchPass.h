@@ -39,7 +39,8 @@ private:
     void receive(SyncEntry& entry, Sets& sets);
     // False when the user keeps the desktop copy or skips the file.
     bool settleConflict(SyncEntry& entry, Sets& sets);
-    void send(IHostRecords* records, const EntrySet& toSend);
+    // False when a document could not be read and was skipped.
+    bool send(IHostRecords* records, const EntrySet& toSend);
     void notifyDesktopProgram();
 
     const AddinEnvironment& environment_;

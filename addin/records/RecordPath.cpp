@@ -1,10 +1,10 @@
 #include "RecordPath.h"
 
+#include "base/CodePage.h"
+#include "base/EntryName.h"
 #include "log/AddinLog.h"
 
 #include <windows.h>
-
-#include <cwctype>
 
 namespace quire::addin {
 
@@ -13,58 +13,15 @@ namespace {
 constexpr size_t kMaxPath = 259;
 constexpr size_t kParentPrefix = 5; // "Local"
 
-std::optional<std::wstring> fromUtf8(std::string_view text) {
-    if (text.empty()) {
-        return std::wstring();
-    }
-    int size = static_cast<int>(text.size());
-    int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
-    if (length <= 0) {
-        return std::nullopt;
-    }
-    std::wstring out(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, out.data(), length);
-    return out;
-}
-
-bool isDeviceName(std::wstring_view component) {
-    std::wstring stem(component.substr(0, component.find(L'.')));
-    for (wchar_t& c : stem) {
-        c = static_cast<wchar_t>(std::towupper(c));
-    }
-    if (stem == L"CON" || stem == L"PRN" || stem == L"AUX" || stem == L"NUL" || stem == L"CONIN$" ||
-        stem == L"CONOUT$") {
-        return true;
-    }
-    return stem.size() == 4 && (stem.starts_with(L"COM") || stem.starts_with(L"LPT")) &&
-           stem[3] >= L'1' && stem[3] <= L'9';
-}
-
-// One folder or file name that stays where it is put: no separators, drive
-// or stream colons, wildcards, control characters, dot names or device names,
-// and no trailing dot or space, which the file system would drop.
-bool isSafeComponent(std::wstring_view component) {
-    if (component.empty() || component == L"." || component == L"..") {
-        return false;
-    }
-    for (wchar_t c : component) {
-        if (c < 0x20 || std::wstring_view(L"\\/:*?\"<>|").find(c) != std::wstring_view::npos) {
-            return false;
-        }
-    }
-    wchar_t last = component.back();
-    return last != L'.' && last != L' ' && !isDeviceName(component);
-}
-
 } // namespace
 
 std::optional<std::wstring> recordEntryPath(std::string_view parent, std::string_view name) {
     // The first five characters of the parent stand for the top of the sync
     // folder, whatever they are.
     std::string_view folder = parent.size() > kParentPrefix ? parent.substr(kParentPrefix) : "";
-    auto wideFolder = fromUtf8(folder);
-    auto wideName = fromUtf8(name);
-    if (!wideFolder || !wideName || !isSafeComponent(*wideName)) {
+    auto wideFolder = WidenChecked(CP_UTF8, folder);
+    auto wideName = WidenChecked(CP_UTF8, name);
+    if (!wideFolder || !wideName || !IsSafeEntryName(*wideName)) {
         return std::nullopt;
     }
     std::wstring path;
@@ -78,7 +35,7 @@ std::optional<std::wstring> recordEntryPath(std::string_view parent, std::string
             std::wstring_view part =
                 std::wstring_view(*wideFolder)
                     .substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
-            if (!isSafeComponent(part)) {
+            if (!IsSafeEntryName(part)) {
                 return std::nullopt;
             }
             if (end == std::wstring::npos) {

@@ -130,8 +130,11 @@ void LocalSyncStore::LoadContent(SyncEntry& entry) {
         entry.content.clear();
         return;
     }
-    FileHandle file(CreateFileW(FullPath(entry).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Read only, beside other readers and writers: a read-only document, or
+    // one another program has open, can still be sent.
+    FileHandle file(CreateFileW(FullPath(entry).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         throwLastError();
     }
@@ -202,9 +205,13 @@ void LocalSyncStore::saveFile(const SyncEntry& entry) {
             }
             FILETIME time = toFileTime(entry.time);
             written = written && SetFileTime(file.get(), &time, &time, &time);
+            // On the disk before the move: a power cut after it must not leave
+            // an empty file where a good one stood.
+            written = written && FlushFileBuffers(file.get());
         }
     }
-    if (!written || !MoveFileExW(temporary, target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    if (!written || !MoveFileExW(temporary, target.c_str(),
+                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         std::string error = Win32ErrorText();
         DeleteFileW(temporary);
         throw CSynchException(error);

@@ -176,6 +176,21 @@ uint64_t makeTime(int year, int month, int day, int hour) {
     return (uint64_t(value.dwHighDateTime) << 32) | value.dwLowDateTime;
 }
 
+uint64_t localTime(int year, int month, int day, int hour, int minute, int second) {
+    SYSTEMTIME local{};
+    local.wYear = static_cast<WORD>(year);
+    local.wMonth = static_cast<WORD>(month);
+    local.wDay = static_cast<WORD>(day);
+    local.wHour = static_cast<WORD>(hour);
+    local.wMinute = static_cast<WORD>(minute);
+    local.wSecond = static_cast<WORD>(second);
+    SYSTEMTIME utc{};
+    TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc);
+    FILETIME value{};
+    SystemTimeToFileTime(&utc, &value);
+    return (uint64_t(value.dwHighDateTime) << 32) | value.dwLowDateTime;
+}
+
 std::vector<std::string> logLines(const std::wstring& file) {
     std::vector<uint8_t> bytes = readFile(file);
     std::istringstream in(std::string(bytes.begin(), bytes.end()));

@@ -58,6 +58,9 @@ uint64_t fileTime(const std::wstring& path);
 bool fileExists(const std::wstring& path);
 std::vector<std::wstring> filesIn(const std::wstring& folder);
 uint64_t makeTime(int year, int month, int day, int hour = 12);
+// The UTC file time of a local time, found through the time zone rules
+// rather than the add-in's own conversions.
+uint64_t localTime(int year, int month, int day, int hour, int minute = 0, int second = 0);
 // The log's lines without their time stamps.
 std::vector<std::string> logLines(const std::wstring& file);
 bool hasLine(const std::vector<std::string>& lines, const std::string& line);

@@ -168,20 +168,17 @@ TEST_F(RegistrationTest, ScriptRegistersTheClassAndUnregistersIt) {
     EXPECT_EQ(key_.value(kHostSynchronizeKey, L"Parameters"), L"129");
 }
 
-TEST(RegistryScriptTest, BrokenScriptChangesNothing) {
-    ScratchKey key;
-    com::RegistryRoots roots{key.get(), key.get(), key.get()};
-    for (const wchar_t* script : {L"HKCR { A = s 'x' { B = s 'unterminated } }", L"HKXX { A }",
-                                  L"HKCR { A = q 'x' }", L"HKCR { A "}) {
-        EXPECT_TRUE(FAILED(com::runRegistryScript(script, {}, roots, true))) << script;
-        EXPECT_FALSE(key.exists(L"A")) << script;
+TEST_F(RegistrationTest, ModulePathIsWrittenWholeWhateverItHolds) {
+    const std::wstring script = com::loadScriptResource(target_.module, 101, L"REGISTRY");
+    ASSERT_FALSE(script.empty());
+    for (const wchar_t* path :
+         {L"C:\\Users\\O'Neil\\QuireAddin.dll", L"C:\\a''b' }\\x.dll", L"C:\\100% sure\\x.dll"}) {
+        const com::ScriptReplacement replacements[] = {{L"MODULE", path}};
+        ASSERT_EQ(com::runRegistryScript(script, replacements, target_.roots, true), S_OK) << path;
+        EXPECT_EQ(key_.value(kClassKey + L"\\InprocServer32", nullptr), path);
+        EXPECT_EQ(key_.value(kClassKey + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
+        EXPECT_TRUE(key_.exists(kClassKey + L"\\Implemented Categories"));
     }
-    EXPECT_EQ(com::runRegistryScript(L"HKCU { 'It''s' = d '0x10' { val Name = s '%X%' } }",
-                                     std::vector<com::ScriptReplacement>{{L"X", L"100%"}}, roots,
-                                     true),
-              S_OK);
-    EXPECT_EQ(key.value(L"It's", nullptr), L"16");
-    EXPECT_EQ(key.value(L"It's", L"Name"), L"100%");
 }
 
 } // namespace

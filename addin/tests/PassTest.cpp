@@ -2,14 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace quire;
 using namespace quire::addin;
 using namespace quire::addin::testing;
 
 namespace {
 
-const uint64_t kOld = makeTime(2004, 1, 1);
-const uint64_t kLastPass = makeTime(2005, 1, 1);
+const uint64_t kOld = localTime(2004, 1, 1, 12);
+const uint64_t kLastPass = localTime(2005, 1, 1, 12, 30, 15);
 const uint64_t kNew = makeTime(2006, 1, 1);
 const uint64_t kNow = makeTime(2010, 6, 1);
 
@@ -100,7 +102,7 @@ TEST_F(PassTest, ConflictSecondChoiceSendsTheDesktopCopy) {
     EXPECT_EQ(readFile(desktop(L"a.shf")), bytesOf("desktop copy"));
     ASSERT_EQ(result.received.size(), 1u);
     EXPECT_EQ(result.received[0].id, id);
-    EXPECT_EQ(result.received[0].time, recordTimeText(kOld));
+    EXPECT_EQ(result.received[0].time, "20040101120000");
     EXPECT_EQ(onHandheld("/a.xls")->content, bytesOf("desktop copy"));
     EXPECT_TRUE(hasLine(log(), "file will be updated on handheld"));
 }
@@ -142,7 +144,7 @@ TEST_F(PassTest, EmptyPassLogsItsSteps) {
         "Quire table is found",
         "files = filesTable->LoadRecords(RIM_Mode_ReadWrite)",
         "processing incoming 0 files",
-        "Last synch was at " + logTime(kLastPass),
+        "Last synch was at 01.01.2005 12:30:15",
         "begin processing incoming files",
         "saving recieved files to desktop...",
         "no files to send",
@@ -213,18 +215,24 @@ TEST_F(PassTest, IncompleteFileDoesNotReplaceADesktopCopy) {
 }
 
 std::vector<std::pair<WPARAM, LPARAM>> desktopCommands;
+std::function<void()> onDesktopCommand;
 
 LRESULT CALLBACK desktopWindow(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_COMMAND) {
         desktopCommands.push_back({wParam, lParam});
+        if (onDesktopCommand) {
+            onDesktopCommand();
+        }
         return 0;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-TEST_F(PassTest, DesktopProgramIsToldToListAgain) {
-    // A desktop of the test's own keeps other passes and programs from
-    // seeing or answering for the window.
+// Runs a pass while a stand-in of the desktop program's main window is up.
+// A desktop of the test's own keeps other passes and programs from seeing or
+// answering for the window.
+void synchroniseBesideDesktopWindow(PassFixture& fixture) {
+    desktopCommands.clear();
     std::wstring name = L"QuireTest" + std::to_wstring(GetCurrentProcessId());
     HDESK own = CreateDesktopW(name.c_str(), nullptr, nullptr, 0, GENERIC_ALL, nullptr);
     ASSERT_TRUE(own);
@@ -238,13 +246,61 @@ TEST_F(PassTest, DesktopProgramIsToldToListAgain) {
         HWND window = CreateWindowW(L"QuireDesktopStandIn", L"Quire Desktop", WS_OVERLAPPEDWINDOW,
                                     0, 0, 100, 100, nullptr, nullptr, type.hInstance, nullptr);
         ASSERT_TRUE(window);
-        synchronise();
+        fixture.synchronise();
         DestroyWindow(window);
     }).join();
     CloseDesktop(own);
+    onDesktopCommand = nullptr;
+}
+
+TEST_F(PassTest, DesktopProgramIsToldToListAgain) {
+    synchroniseBesideDesktopWindow(*this);
     ASSERT_EQ(desktopCommands.size(), 1u);
     EXPECT_EQ(desktopCommands[0].first, WPARAM(122));
     EXPECT_EQ(desktopCommands[0].second, LPARAM(0));
+}
+
+TEST_F(PassTest, DesktopEditDuringThePassCountsAsChangedAtTheNext) {
+    services_->environment.now = systemFileTimeNow;
+    putOnHandheld("/a.xls", bytesOf("same"), kOld);
+    writeFile(desktop(L"a.shf"), bytesOf("same"), kOld);
+    // The edit lands after the folder was read, before the pass ends.
+    onDesktopCommand = [this] {
+        Sleep(20);
+        writeFile(desktop(L"a.shf"), bytesOf("edited"), systemFileTimeNow());
+    };
+    synchroniseBesideDesktopWindow(*this);
+    ASSERT_EQ(readFile(desktop(L"a.shf")), bytesOf("edited"));
+    EXPECT_LT(lastSynchDate(), fileTime(desktop(L"a.shf")));
+    EXPECT_GT(lastSynchDate(), kLastPass);
+}
+
+TEST_F(PassTest, UnreadableDocumentIsSkippedAndTheRestSent) {
+    writeFile(desktop(L"free.shf"), bytesOf("free"), kOld);
+    writeFile(desktop(L"held.shf"), bytesOf("held"), kOld);
+    writeFile(desktop(L"readonly.shf"), bytesOf("read only"), kOld);
+    SetFileAttributesW(desktop(L"readonly.shf").c_str(), FILE_ATTRIBUTE_READONLY);
+    synchost::SessionResult result;
+    {
+        FileHandle held(CreateFileW(desktop(L"held.shf").c_str(), GENERIC_READ, 0, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        result = synchronise();
+    }
+    SetFileAttributesW(desktop(L"readonly.shf").c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::vector<std::string> sent;
+    for (const auto& record : result.received) {
+        sent.push_back(record.path());
+    }
+    EXPECT_EQ(sent, (std::vector<std::string>{"/free.xls", "/readonly.xls"}));
+    EXPECT_EQ(onHandheld("/readonly.xls")->content, bytesOf("read only"));
+    // The date stays, so the skipped document is still new at the next pass.
+    EXPECT_EQ(lastSynchDate(), kLastPass);
+
+    result = synchronise();
+    ASSERT_EQ(result.received.size(), 1u);
+    EXPECT_EQ(result.received[0].path(), "/held.xls");
+    EXPECT_EQ(lastSynchDate(), kNow);
 }
 
 } // namespace

@@ -93,6 +93,21 @@ TEST_F(RecordsTest, FilesAreCutIntoPartsOf32767Bytes) {
     }
 }
 
+TEST_F(RecordsTest, TimesAreLocalTextsOfFourteenDigits) {
+    struct Case {
+        uint64_t time;
+        const char* text;
+    };
+    for (const Case& c : {Case{localTime(2004, 3, 5, 17, 42, 9), "20040305174209"},
+                          Case{localTime(1999, 12, 31, 23, 59, 59), "19991231235959"},
+                          Case{localTime(2010, 1, 2, 3, 4, 5), "20100102030405"}}) {
+        SyncEntry entry = fileEntry(L"/a.xls", bytesOf("a"));
+        entry.time = c.time;
+        EXPECT_EQ(added(entry)[0]->text(FIELD_TIME), c.text);
+        EXPECT_EQ(parseRecordTime(c.text), c.time) << c.text;
+    }
+}
+
 TEST_F(RecordsTest, FolderIsOneRecordWithEmptyData) {
     SyncEntry folder;
     folder.path = L"/Reports";
@@ -112,7 +127,7 @@ TEST_F(RecordsTest, RecordIsReadIntoAnEntry) {
     EXPECT_EQ(entry.id, 7);
     EXPECT_TRUE(entry.changed);
     EXPECT_EQ(entry.content, bytesOf("abc"));
-    EXPECT_EQ(recordTimeText(entry.time), "20040305174209");
+    EXPECT_EQ(entry.time, localTime(2004, 3, 5, 17, 42, 9));
 
     SyncEntry nested = read({record("b.doc", "Local/Letters/Old", "-1", {})});
     EXPECT_EQ(nested.path, L"/Letters/Old/b.doc");

@@ -117,10 +117,27 @@ TEST_F(StoreTest, LoadReadsTheDesktopCopyButNotAHeldOne) {
     EXPECT_EQ(entry.size, 70000);
     EXPECT_TRUE(hasLine(logLines(scratch_.file(L"log.txt")), "trying to load 70000 bytes"));
 
-    FileHandle held(CreateFileW(sync_.file(L"a.shf").c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                nullptr, OPEN_EXISTING, 0, nullptr));
-    SyncEntry again = file(L"/a.shf");
-    EXPECT_THROW(store_.LoadContent(again), CSynchException);
+    {
+        // Another program reading or writing it does not keep it from being read.
+        FileHandle shared(CreateFileW(sync_.file(L"a.shf").c_str(), GENERIC_READ | GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                      nullptr));
+        ASSERT_TRUE(shared);
+        SyncEntry whileShared = file(L"/a.shf");
+        store_.LoadContent(whileShared);
+        EXPECT_EQ(whileShared.content, patternBytes(70000));
+    }
+    {
+        FileHandle held(CreateFileW(sync_.file(L"a.shf").c_str(), GENERIC_READ, 0, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+        SyncEntry again = file(L"/a.shf");
+        EXPECT_THROW(store_.LoadContent(again), CSynchException);
+    }
+    SetFileAttributesW(sync_.file(L"a.shf").c_str(), FILE_ATTRIBUTE_READONLY);
+    SyncEntry readOnly = file(L"/a.shf");
+    store_.LoadContent(readOnly);
+    EXPECT_EQ(readOnly.content, patternBytes(70000));
+    SetFileAttributesW(sync_.file(L"a.shf").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(StoreTest, SyncFolderIsReadOnceAndMustBeSet) {

@@ -4,6 +4,7 @@
 //   quire-convert export Book1.xls Book1.shf [more pairs...]
 //   quire-convert import Book1.shf Book1.xls [more pairs...]
 #include "ConverterInterface.h"
+#include "base/LibraryBinding.h"
 #include "base/UniqueHandle.h"
 
 #include <windows.h>
@@ -23,16 +24,27 @@ struct Library {
     GetLastErrorStringFunction lastErrorString = nullptr;
 };
 
+// Empty when the program's full path cannot be had: the library is then not
+// loaded at all, rather than looked up from the current folder.
 std::string folderOfThisProgram() {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string text(path, length < MAX_PATH ? length : 0);
-    const size_t slash = text.find_last_of("\\/");
-    return slash == std::string::npos ? std::string(".") : text.substr(0, slash);
+    constexpr DWORD kLongestPath = 32768;
+    std::string path(kLongestPath, '\0');
+    const DWORD length = GetModuleFileNameA(nullptr, path.data(), kLongestPath);
+    if (length == 0 || length >= kLongestPath) {
+        return {};
+    }
+    path.resize(length);
+    const size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
 bool loadLibrary(Library& library) {
-    const std::string path = folderOfThisProgram() + "\\SheafConv.dll";
+    const std::string folder = folderOfThisProgram();
+    if (folder.empty()) {
+        std::fprintf(stderr, "quire-convert: cannot find this program's own folder\n");
+        return false;
+    }
+    const std::string path = folder + "\\SheafConv.dll";
     library.module.reset(LoadLibraryA(path.c_str()));
     if (!library.module) {
         std::fprintf(stderr, "quire-convert: cannot load %s (error %lu)\n", path.c_str(),
@@ -40,13 +52,9 @@ bool loadLibrary(Library& library) {
         return false;
     }
     HMODULE module = library.module.get();
-    library.deviceExport =
-        reinterpret_cast<DeviceExportFunction>(GetProcAddress(module, "DeviceExport"));
-    library.deviceImport =
-        reinterpret_cast<DeviceImportFunction>(GetProcAddress(module, "DeviceImport"));
-    library.lastErrorString =
-        reinterpret_cast<GetLastErrorStringFunction>(GetProcAddress(module, "GetLastErrorString"));
-    if (!library.deviceExport || !library.deviceImport || !library.lastErrorString) {
+    if (!quire::ResolveEntryPoint(module, "DeviceExport", library.deviceExport) ||
+        !quire::ResolveEntryPoint(module, "DeviceImport", library.deviceImport) ||
+        !quire::ResolveEntryPoint(module, "GetLastErrorString", library.lastErrorString)) {
         std::fprintf(stderr, "quire-convert: %s lacks the converter entry points\n", path.c_str());
         return false;
     }

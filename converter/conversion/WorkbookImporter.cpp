@@ -14,6 +14,32 @@
 namespace sheaf {
 namespace {
 
+// A text cell whose text the application would take as the start of a formula
+// ("=", "@", a sign not followed by a digit) or whose leading
+// apostrophe it would swallow gets the text prefix, so that it stays the text
+// the handheld holds.  Texts that look like numbers keep their coercion.
+bool startsLikeAFormula(const std::string& text) {
+    if (text.empty()) {
+        return false;
+    }
+    const char first = text.front();
+    if (first == '=' || first == '@' || first == '\'') {
+        return true;
+    }
+    if (first != '+' && first != '-') {
+        return false;
+    }
+    const char next = text.size() > 1 ? text[1] : '\0';
+    return !(next >= '0' && next <= '9') && next != '.';
+}
+
+std::string formulaText(const CellEntry& entry) {
+    if (entry.kind == CellKind::Text && startsLikeAFormula(entry.text)) {
+        return "'" + entry.text;
+    }
+    return entry.text;
+}
+
 // No chart of the application holds more series than this; a hostile range
 // must not make the import add millions of them.
 constexpr int32_t kMaxSeriesPerChart = 255;
@@ -137,7 +163,7 @@ void WorkbookImporter::writeCell(const AutomationObject& sheet, const CellEntry&
     const AutomationValue address =
         AutomationValue::string(cellAddress(int64_t{entry.column} + 1, int64_t{entry.row} + 1));
     const AutomationObject cell = sheet.getObject(DISPID_XL_RANGE, {address, address});
-    cell.put(DISPID_XL_FORMULA, AutomationValue::string(entry.text));
+    cell.put(DISPID_XL_FORMULA, AutomationValue::string(formulaText(entry)));
     if (const auto format = numberFormatText(entry.format.numberFormat)) {
         cell.put(DISPID_XL_NUMBER_FORMAT, AutomationValue::string(*format));
     }

@@ -127,7 +127,9 @@ int32_t saveDocument(const SheafDocument& document, const char* path) {
         }
         FileSink sink(file.get());
         result = encodeDocument(document, sink);
-        if (result == kResultOk && !sink.flush()) {
+        // The bytes reach the disk before the move, so that a power cut after
+        // it cannot leave an empty file where a good one stood.
+        if (result == kResultOk && (!sink.flush() || !FlushFileBuffers(file.get()))) {
             result = kResultWriteFault;
         }
     }

@@ -15,13 +15,6 @@ namespace {
 // Sessions speak to the application in its English form.
 constexpr LCID kSessionLocale = 1033;
 
-void releaseInto(IDispatch*& object) {
-    if (object) {
-        object->Release();
-        object = nullptr;
-    }
-}
-
 } // namespace
 
 bool fileIsReadable(const char* path) {
@@ -34,9 +27,10 @@ bool fileIsReadable(const char* path) {
 }
 
 ApplicationSession::~ApplicationSession() {
-    releaseInto(workbook_);
-    releaseInto(workbooks_);
-    releaseInto(application_);
+    // Every reference goes before COM is uninitialised.
+    workbook_.reset();
+    workbooks_.reset();
+    application_.reset();
     if (comInitialised_) {
         CoUninitialize();
     }
@@ -78,13 +72,13 @@ HRESULT ApplicationSession::invoke(IDispatch* object, DISPID id, WORD flags,
     return hr;
 }
 
-HRESULT ApplicationSession::getObject(IDispatch* object, DISPID id, IDispatch*& target,
+HRESULT ApplicationSession::getObject(IDispatch* object, DISPID id,
+                                      quire::com::ComPtr<IDispatch>& target,
                                       std::initializer_list<AutomationValue> args, WORD flags) {
     AutomationValue result;
     HRESULT hr = invoke(object, id, flags, args, result.put());
     if (SUCCEEDED(hr) && V_VT(&result.get()) == VT_DISPATCH && V_DISPATCH(&result.get())) {
-        target = V_DISPATCH(&result.get());
-        target->AddRef();
+        target = quire::com::ComPtr<IDispatch>(V_DISPATCH(&result.get()));
     } else if (SUCCEEDED(hr)) {
         hr = E_POINTER; // the application gave no object
     }
@@ -96,7 +90,7 @@ HRESULT ApplicationSession::startApplication() {
     say("Starting MS Excel...");
     const HRESULT hr =
         CoCreateInstance(applicationClass_, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                         IID_IDispatch, reinterpret_cast<void**>(&application_));
+                         IID_IDispatch, application_.putVoid());
     printResult(hr);
     if (SUCCEEDED(hr) && !application_) {
         return E_POINTER;
@@ -105,28 +99,28 @@ HRESULT ApplicationSession::startApplication() {
 }
 
 void ApplicationSession::closeWorkbook(bool save, const char* path) {
-    const HRESULT hr = save ? invoke(workbook_, DISPID_XL_CLOSE, DISPATCH_METHOD,
+    const HRESULT hr = save ? invoke(workbook_.get(), DISPID_XL_CLOSE, DISPATCH_METHOD,
                                      {AutomationValue::boolean(true), AutomationValue::string(path),
                                       AutomationValue::boolean(false)})
-                            : invoke(workbook_, DISPID_XL_CLOSE, DISPATCH_METHOD,
+                            : invoke(workbook_.get(), DISPID_XL_CLOSE, DISPATCH_METHOD,
                                      {AutomationValue::boolean(false)});
     printResult(hr);
     if (SUCCEEDED(hr) || !save) {
-        releaseInto(workbook_);
+        workbook_.reset();
     }
 }
 
 void ApplicationSession::closeAll() {
     if (workbooks_) {
         say("Closing workbooks...");
-        printResult(invoke(workbooks_, DISPID_XL_CLOSE, DISPATCH_METHOD, {}));
+        printResult(invoke(workbooks_.get(), DISPID_XL_CLOSE, DISPATCH_METHOD, {}));
     }
     if (application_) {
         say("Exiting MS Excel...");
-        printResult(invoke(application_, DISPID_XL_QUIT, DISPATCH_METHOD, {}));
+        printResult(invoke(application_.get(), DISPID_XL_QUIT, DISPATCH_METHOD, {}));
     }
-    releaseInto(workbooks_);
-    releaseInto(application_);
+    workbooks_.reset();
+    application_.reset();
 }
 
 int32_t ApplicationSession::checkDestination(int32_t result, const char* destinationPath) {
@@ -154,14 +148,14 @@ int32_t ApplicationSession::openWorkbooks(bool exporting) {
     if (FAILED(startApplication())) {
         return fail(SHEAF_E_FAILED, "Error starting MS Excel");
     }
-    invoke(application_, DISPID_XL_DISPLAY_ALERTS, DISPATCH_PROPERTYPUT,
+    invoke(application_.get(), DISPID_XL_DISPLAY_ALERTS, DISPATCH_PROPERTYPUT,
            {AutomationValue::boolean(false)});
     if (exporting) {
-        invoke(application_, DISPID_XL_ASK_TO_UPDATE_LINKS, DISPATCH_PROPERTYPUT,
+        invoke(application_.get(), DISPID_XL_ASK_TO_UPDATE_LINKS, DISPATCH_PROPERTYPUT,
                {AutomationValue::boolean(false)});
     }
     say("Getting workbooks properties...");
-    const HRESULT hr = getObject(application_, DISPID_XL_WORKBOOKS, workbooks_);
+    const HRESULT hr = getObject(application_.get(), DISPID_XL_WORKBOOKS, workbooks_);
     printResult(hr);
     return FAILED(hr) ? fail(SHEAF_E_FAILED, "Error communicating to MSExcel") : 0;
 }
@@ -185,7 +179,7 @@ int32_t ApplicationSession::exportWorkbook(const char* sourcePath, const char* d
         say("Opening workbooks...");
         const AutomationValue omitted = AutomationValue::omitted();
         const HRESULT hr =
-            getObject(workbooks_, DISPID_XL_OPEN, workbook_,
+            getObject(workbooks_.get(), DISPID_XL_OPEN, workbook_,
                       {AutomationValue::string(sourcePath), AutomationValue::int32(0),
                        AutomationValue::boolean(true), omitted, omitted, omitted, omitted, omitted,
                        omitted, AutomationValue::boolean(false), omitted, omitted, omitted},
@@ -195,7 +189,7 @@ int32_t ApplicationSession::exportWorkbook(const char* sourcePath, const char* d
             result = fail(SHEAF_E_FAILED, "Error communicating to MSExcel");
         } else {
             say("Exporting data...");
-            result = Sheaf_ExportTo(workbook_, destinationPath, callback_, nullptr);
+            result = Sheaf_ExportTo(workbook_.get(), destinationPath, callback_, nullptr);
             printResult(result);
         }
     }
@@ -213,13 +207,14 @@ int32_t ApplicationSession::importWorkbook(const char* sourcePath, const char* d
     int32_t result = openWorkbooks(false);
     if (result == 0) {
         say("Adding new workbook...");
-        const HRESULT hr = getObject(workbooks_, DISPID_XL_ADD, workbook_, {}, DISPATCH_METHOD);
+        const HRESULT hr =
+            getObject(workbooks_.get(), DISPID_XL_ADD, workbook_, {}, DISPATCH_METHOD);
         printResult(hr);
         if (FAILED(hr)) {
             result = fail(SHEAF_E_FAILED, "Cannot add new workbook");
         } else {
             say("Importing data...");
-            result = Sheaf_ImportFrom(sourcePath, workbook_, callback_, nullptr);
+            result = Sheaf_ImportFrom(sourcePath, workbook_.get(), callback_, nullptr);
             printResult(result);
             if (result >= 0) {
                 say("Saving changes...");

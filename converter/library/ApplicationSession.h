@@ -2,6 +2,7 @@
 
 #include "AutomationValue.h"
 #include "ConverterInterface.h"
+#include "com/ComPtr.h"
 
 #include <windows.h>
 
@@ -38,7 +39,7 @@ private:
     int32_t finish(int32_t result, const char* destinationPath);
     HRESULT invoke(IDispatch* object, DISPID id, WORD flags,
                    std::initializer_list<AutomationValue> args, VARIANT* result = nullptr);
-    HRESULT getObject(IDispatch* object, DISPID id, IDispatch*& target,
+    HRESULT getObject(IDispatch* object, DISPID id, quire::com::ComPtr<IDispatch>& target,
                       std::initializer_list<AutomationValue> args = {},
                       WORD flags = DISPATCH_PROPERTYGET);
     void closeWorkbook(bool save, const char* path);
@@ -51,9 +52,9 @@ private:
     ProgressCallback callback_;
     CLSID applicationClass_;
     bool comInitialised_ = false;
-    IDispatch* application_ = nullptr;
-    IDispatch* workbooks_ = nullptr;
-    IDispatch* workbook_ = nullptr;
+    quire::com::ComPtr<IDispatch> application_;
+    quire::com::ComPtr<IDispatch> workbooks_;
+    quire::com::ComPtr<IDispatch> workbook_;
 };
 
 // True when the file can be opened for reading, others allowed to read.

@@ -38,8 +38,9 @@ CConverter::~CConverter() {
     }
 }
 
-CConverter* CConverter::attachTo(IDispatch* workbook) {
-    auto* converter = new CConverter(Attached{});
+std::unique_ptr<CConverter> CConverter::attachTo(IDispatch* workbook) {
+    // Owned from the start: the application lookup below may throw.
+    std::unique_ptr<CConverter> converter(new CConverter(Attached{}));
     converter->workbook_.attach(workbook, false);
     // Our own reference to the caller's application, released with the
     // converter; the application itself is left running.

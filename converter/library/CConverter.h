@@ -3,6 +3,8 @@
 #include "AutomationObject.h"
 #include "ConverterInterface.h"
 
+#include <memory>
+
 #ifdef SHEAFCONV_BUILDING
 #define SHEAFCONV_CLASS __declspec(dllexport)
 #else
@@ -28,7 +30,7 @@ public:
 
     // A converter on the caller's workbook: it releases neither the workbook
     // nor the application, and does not quit the application.
-    static CConverter* attachTo(IDispatch* workbook);
+    static std::unique_ptr<CConverter> attachTo(IDispatch* workbook);
     bool hasApplication() const { return static_cast<bool>(application_); }
 
     int32_t exportTo(const char* sheafPath, ProgressCallback callback);

@@ -23,7 +23,7 @@ template <typename Conversion> int convertAttached(IDispatch* workbook, Conversi
         if (!workbook) {
             return sheaf::SHEAF_E_UNEXPECTED;
         }
-        std::unique_ptr<CConverter> converter(CConverter::attachTo(workbook));
+        const std::unique_ptr<CConverter> converter = CConverter::attachTo(workbook);
         if (!converter->hasApplication()) {
             return sheaf::SHEAF_E_UNEXPECTED;
         }

@@ -1,17 +1,12 @@
 #pragma once
 
+#include "ConverterResults.h"
+
 #include <cstdint>
 #include <exception>
 
 namespace sheaf {
 
-// A record or a byte that the document does not hold.
-inline constexpr int32_t SHEAF_E_DATA = -3000;
-// The progress callback asked to stop.
-inline constexpr int32_t SHEAF_E_CANCELLED = -9000;
-// A session step failed, or the application described an error; the text is
-// the library's last error text.
-inline constexpr int32_t SHEAF_E_FAILED = -10000;
 // Any other failure; the platform's E_FAIL.
 inline constexpr int32_t SHEAF_E_UNEXPECTED = static_cast<int32_t>(0x80004005u);
 

@@ -334,6 +334,57 @@ TEST_F(SheafConversion, RoundTripBringsBackWhatTheDocumentHolds) {
     EXPECT_EQ(second.categories, "'Data'!$A$1:$A$2");
 }
 
+TEST_F(SheafConversion, HandheldTextsStayTextsOnImport) {
+    struct Case {
+        CellKind kind;
+        std::string text;
+        std::string value; // Value2 as text afterwards
+    };
+    const std::vector<Case> cases = {
+        {CellKind::Text, "=cmd|' /c calc'!A0", "=cmd|' /c calc'!A0"},
+        {CellKind::Text, "=1+1", "=1+1"},
+        {CellKind::Text, "'quoted", "'quoted"},
+        {CellKind::Text, "@SUM(1)", "@SUM(1)"},
+        {CellKind::Text, "-", "-"},
+        {CellKind::Text, "plain", "plain"},
+        {CellKind::Text, "00123", "123"},
+        {CellKind::Text, "-5", "-5"},
+        {CellKind::Number, "2.5", "2.5"},
+        {CellKind::Formula, "=1+2", "3"},
+    };
+    SheafDocument document;
+    document.append(DocumentHeader{1, 0, ""}.encode());
+    for (int i = 0; i < 3; ++i) {
+        RecordBuffer word;
+        word.appendWord(0);
+        document.append(word);
+    }
+    CellStreamWriter writer(document, SheetHead{"S", {}});
+    for (size_t row = 0; row < cases.size(); ++row) {
+        CellEntry entry;
+        entry.kind = cases[row].kind;
+        entry.row = static_cast<uint32_t>(row);
+        entry.text = cases[row].text;
+        entry.display = cases[row].value;
+        writer.add(entry);
+    }
+    writer.finish();
+    const std::string path = folder.path("texts.shf");
+    ASSERT_EQ(saveDocument(document, path.c_str()), kResultOk);
+    ASSERT_EQ(Sheaf_ImportFrom(path.c_str(), session.workbook.get(), nullptr, nullptr), 0);
+
+    const AutomationObject sheet = session.workbook.getObject(DISPID_XL_WORKSHEETS)
+                                       .getObject(DISPID_XL_ITEM, {V::string("S")});
+    for (size_t row = 0; row < cases.size(); ++row) {
+        const std::string address = "A" + std::to_string(row + 1);
+        const AutomationObject cell =
+            sheet.getObject(DISPID_XL_RANGE, {V::string(address), V::omitted()});
+        EXPECT_EQ(cell.getVariant(DISPID_XL_VALUE2).toString(), cases[row].value) << address;
+        const bool formula = cell.getVariant(DISPID_XL_HAS_FORMULA).toBool();
+        EXPECT_EQ(formula, cases[row].kind == CellKind::Formula) << address;
+    }
+}
+
 TEST_F(SheafConversion, ImportOfAnEmptyDocumentLeavesThePlaceholder) {
     SheafDocument document;
     document.append(DocumentHeader{0, 0, ""}.encode());

@@ -9,12 +9,17 @@ namespace quire::sync {
 
 namespace {
 
-int32_t ReportProgress(int32_t code, const char* text) {
+// Called from inside the converter library: nothing may leave it as an
+// exception.  A report that cannot be made is dropped; the conversion goes on.
+int32_t ReportProgress(int32_t code, const char* text) noexcept {
     TransferStep* step = CurrentStep.load();
     if (step != nullptr) {
-        const std::wstring wide = text ? FromAnsi(text) : std::wstring();
-        SendMessageW(step->dialog, MSG_PROGRESS, static_cast<WPARAM>(code),
-                     text ? reinterpret_cast<LPARAM>(wide.c_str()) : 0);
+        try {
+            const std::wstring wide = text ? FromAnsi(text) : std::wstring();
+            SendMessageW(step->dialog, MSG_PROGRESS, static_cast<WPARAM>(code),
+                         text ? reinterpret_cast<LPARAM>(wide.c_str()) : 0);
+        } catch (...) {
+        }
     }
     return ContinueFlag.load();
 }
@@ -54,11 +59,11 @@ int32_t RunConverter(const ConverterTable& converters, DocumentKind kind, Conver
 
 } // namespace
 
-int32_t SHEAF_CALL ImportProgress(int32_t code, const char* text, void*) {
+int32_t SHEAF_CALL ImportProgress(int32_t code, const char* text, void*) noexcept {
     return ReportProgress(ImportBarPosition(code), text);
 }
 
-int32_t SHEAF_CALL ExportProgress(int32_t code, const char* text, void*) {
+int32_t SHEAF_CALL ExportProgress(int32_t code, const char* text, void*) noexcept {
     return ReportProgress(code, text);
 }
 

@@ -16,8 +16,8 @@ int ConvertToHandheld(const ConverterTable& converters, DocumentKind kind,
 // The progress callbacks handed to the converters.  They report to the dialog of
 // the current step and return the ContinueFlag.  The import callback keeps the
 // bar below 100 until the document has been saved.
-int32_t SHEAF_CALL ImportProgress(int32_t code, const char* text, void* reserved);
-int32_t SHEAF_CALL ExportProgress(int32_t code, const char* text, void* reserved);
+int32_t SHEAF_CALL ImportProgress(int32_t code, const char* text, void* reserved) noexcept;
+int32_t SHEAF_CALL ExportProgress(int32_t code, const char* text, void* reserved) noexcept;
 
 // Progress codes with a meaning of their own.
 inline constexpr int32_t PROGRESS_CONVERTED = 100;

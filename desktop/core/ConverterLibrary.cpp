@@ -2,6 +2,7 @@
 
 #include "ProgramFolder.h"
 #include "TextConversion.h"
+#include "base/LibraryBinding.h"
 
 #include <algorithm>
 #include <cstring>
@@ -12,10 +13,6 @@ namespace {
 
 // Longest last error text the program reads from a converter.
 constexpr int kLastErrorChars = 1023;
-
-template <typename Function> Function Resolve(HMODULE module, const char* name) {
-    return reinterpret_cast<Function>(GetProcAddress(module, name));
-}
 
 } // namespace
 
@@ -28,14 +25,20 @@ std::wstring ConverterLibrary::LastErrorText() const {
 
 BoundConverterLibrary::BoundConverterLibrary(const wchar_t* fileName, const std::wstring& folder)
     : fileName_(fileName) {
-    ModuleHandle module(LoadLibraryW(LibraryPathIn(folder, fileName).c_str()));
+    const std::wstring path = LibraryPathIn(folder, fileName);
+    if (path.empty()) {
+        return;
+    }
+    ModuleHandle module(LoadLibraryW(path.c_str()));
     if (!module) {
         return;
     }
-    auto deviceImport = Resolve<DeviceImportFunction>(module.get(), "DeviceImport");
-    auto deviceExport = Resolve<DeviceExportFunction>(module.get(), "DeviceExport");
-    auto lastError = Resolve<GetLastErrorStringFunction>(module.get(), "GetLastErrorString");
-    if (!deviceImport || !deviceExport || !lastError) {
+    DeviceImportFunction deviceImport = nullptr;
+    DeviceExportFunction deviceExport = nullptr;
+    GetLastErrorStringFunction lastError = nullptr;
+    if (!ResolveEntryPoint(module.get(), "DeviceImport", deviceImport) ||
+        !ResolveEntryPoint(module.get(), "DeviceExport", deviceExport) ||
+        !ResolveEntryPoint(module.get(), "GetLastErrorString", lastError)) {
         return;
     }
     module_ = std::move(module);

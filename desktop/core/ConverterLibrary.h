@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ConverterInterface.h"
+#include "ConverterResults.h"
 #include "base/UniqueHandle.h"
 
 #include <cstdint>
@@ -9,10 +10,10 @@
 namespace quire::sync {
 
 // Codes of a failed conversion that the program has texts for.
-inline constexpr int32_t SHEAF_E_DATA = -3000;
-inline constexpr int32_t SHEAF_E_EXCEL = -7000;
-inline constexpr int32_t SHEAF_E_CANCELLED = -9000;
-inline constexpr int32_t SHEAF_E_FAILED = -10000;
+using sheaf::SHEAF_E_CANCELLED;
+using sheaf::SHEAF_E_DATA;
+using sheaf::SHEAF_E_EXCEL;
+using sheaf::SHEAF_E_FAILED;
 // The program's own code for a converter library that is not bound.
 inline constexpr int32_t CONVERTER_E_NOT_BOUND = -11000;
 

@@ -4,6 +4,7 @@
 #include "Resource.h"
 #include "SharedState.h"
 #include "TextConversion.h"
+#include "base/SystemText.h"
 
 #include <atomic>
 
@@ -67,19 +68,7 @@ std::wstring ApplicationTitle() {
 }
 
 std::wstring SystemErrorText(DWORD code) {
-    wchar_t* buffer = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
-    std::wstring text;
-    if (length > 0 && buffer != nullptr) {
-        text.assign(buffer, length);
-    }
-    LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) {
-        text.pop_back();
-    }
-    return text;
+    return SystemMessageText(code);
 }
 
 std::wstring ConverterErrorText(int32_t code, const ConverterLibrary* source) {

@@ -1,6 +1,7 @@
 #include "RemoteListing.h"
 
 #include "Messages.h"
+#include "base/EntryName.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -23,8 +24,11 @@ void RemoteListing::Sort() {
 }
 
 bool IsPlainEntryName(const std::wstring& name) {
-    return !name.empty() && name != L"." && name != L".." &&
-           name.find_first_of(L"/\\") == std::wstring::npos;
+    return IsSafeEntryName(name);
+}
+
+bool IsRemoteEntryKind(int32_t kind) {
+    return kind >= REMOTE_SHEAF && kind <= REMOTE_PAGE;
 }
 
 RemoteEntryKind RemoteEntryKindOfName(const std::wstring& name) {

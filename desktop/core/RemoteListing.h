@@ -36,10 +36,15 @@ struct RemoteListing {
     void Sort();
 };
 
-// A name of one entry of a folder: not empty, not "." or "..", without '/' or
-// '\'.  Only such names may be joined to a folder, so that no remote name reaches
-// outside the folder the user chose.
+// A name of one entry of a folder that stays where it is put: not empty, not
+// "." or "..", without separators, colons, wildcards or control characters, not
+// a device name, not ending in a dot or a space.  Only such names may be joined
+// to a folder, so that no remote name reaches outside the folder the user chose
+// or lands under another name.
 bool IsPlainEntryName(const std::wstring& name);
+
+// Whether a kind from outside is one of RemoteEntryKind.
+bool IsRemoteEntryKind(int32_t kind);
 
 // The kind of a file by the last four characters of its name.
 RemoteEntryKind RemoteEntryKindOfName(const std::wstring& name);

@@ -51,9 +51,18 @@ int CopyWithSystemText(const std::wstring& from, const std::wstring& to, std::ws
     return error == 0 ? 1 : static_cast<int>(error);
 }
 
-DWORD WINAPI WorkerThread(LPVOID parameter) {
-    TransferWorker worker(*static_cast<const WorkerEnvironment*>(parameter));
-    return worker.Run();
+DWORD WINAPI WorkerThread(LPVOID parameter) noexcept {
+    try {
+        TransferWorker worker(*static_cast<const WorkerEnvironment*>(parameter));
+        return worker.Run();
+    } catch (...) {
+        return 1;
+    }
+}
+
+bool CarriesStep(UINT message) {
+    return message == MSG_FETCH || message == MSG_SEND || message == MSG_ERASE ||
+           message == MSG_IMPORT_CONVERT || message == MSG_EXPORT_CONVERT;
 }
 
 } // namespace
@@ -85,9 +94,23 @@ bool TransferWorker::DispatchQueued() {
         if (message.message == WM_QUIT) {
             return false;
         }
-        Dispatch(message);
+        DispatchGuarded(message);
     }
     return true;
+}
+
+// A request that fails by an exception ends its job, so that the job does not
+// wait for a reply that never comes; the worker takes the next request.
+void TransferWorker::DispatchGuarded(const MSG& message) {
+    try {
+        Dispatch(message);
+    } catch (...) {
+        CurrentStep.store(nullptr);
+        auto* step = reinterpret_cast<TransferStep*>(message.lParam);
+        if (CarriesStep(message.message) && step != nullptr) {
+            CloseJob(*step);
+        }
+    }
 }
 
 void TransferWorker::Dispatch(const MSG& message) {

@@ -32,6 +32,7 @@ public:
 private:
     // Works through the queued messages; false once WM_QUIT is taken.
     bool DispatchQueued();
+    void DispatchGuarded(const MSG& message);
     void Dispatch(const MSG& message);
     void RunCommand(WORD command);
     void RefreshRemote();

@@ -30,16 +30,24 @@ std::optional<std::string> WirelessPathOfName(const std::wstring& remoteFolder,
     return ToUtf8Path(remoteFolder + L'/' + name);
 }
 
-int __stdcall AddListedEntry(const char* name, uint32_t size, int32_t kind, void* context) {
-    auto* listing = static_cast<RemoteListing*>(context);
-    const std::optional<std::wstring> wide = FromUtf8Name(name);
-    if (listing != nullptr && wide && IsPlainEntryName(*wide)) {
-        listing->Add(size, static_cast<RemoteEntryKind>(kind), *wide);
+// The callbacks run inside the client library: nothing may leave them as an
+// exception.  An entry that cannot be kept stops the listing rather than
+// leaving a listing that silently lacks it.
+int __stdcall AddListedEntry(const char* name, uint32_t size, int32_t kind,
+                             void* context) noexcept {
+    try {
+        auto* listing = static_cast<RemoteListing*>(context);
+        const std::optional<std::wstring> wide = FromUtf8Name(name);
+        if (listing != nullptr && wide && IsPlainEntryName(*wide) && IsRemoteEntryKind(kind)) {
+            listing->Add(size, static_cast<RemoteEntryKind>(kind), *wide);
+        }
+        return 1;
+    } catch (...) {
+        return 0;
     }
-    return 1;
 }
 
-int __stdcall ReportTransferProgress(uint32_t bytesDone) {
+int __stdcall ReportTransferProgress(uint32_t bytesDone) noexcept {
     if (TransferStep* step = CurrentStep.load()) {
         const uint64_t percent =
             step->size == 0 ? 100 : std::min<uint64_t>(100, uint64_t{bytesDone} * 100 / step->size);

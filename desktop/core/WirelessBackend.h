@@ -50,7 +50,7 @@ private:
 };
 
 // The callbacks handed to the library.
-int __stdcall AddListedEntry(const char* name, uint32_t size, int32_t kind, void* context);
-int __stdcall ReportTransferProgress(uint32_t bytesDone);
+int __stdcall AddListedEntry(const char* name, uint32_t size, int32_t kind, void* context) noexcept;
+int __stdcall ReportTransferProgress(uint32_t bytesDone) noexcept;
 
 } // namespace quire::sync

@@ -1,6 +1,7 @@
 #include "RegistryScript.h"
 
 #include "ComPtr.h"
+#include "base/CodePage.h"
 #include "base/UniqueHandle.h"
 
 #include <oleauto.h>
@@ -38,10 +39,32 @@ struct ScriptRoot {
     std::vector<ScriptKey> children;
 };
 
+// A replacement is always one quoted text, whatever characters it holds: its
+// apostrophes are doubled inside quotes, and it is quoted where it stands bare.
+void appendQuoted(std::wstring& out, std::wstring_view value, bool insideQuotes) {
+    if (!insideQuotes) {
+        out += L'\'';
+    }
+    for (wchar_t c : value) {
+        out += c;
+        if (c == L'\'') {
+            out += L'\'';
+        }
+    }
+    if (!insideQuotes) {
+        out += L'\'';
+    }
+}
+
 std::wstring substitute(std::wstring_view script, std::span<const ScriptReplacement> replacements) {
     std::wstring out;
+    bool insideQuotes = false;
     for (size_t i = 0; i < script.size(); ++i) {
         if (script[i] != L'%') {
+            // A doubled apostrophe inside quotes toggles twice and stays inside.
+            if (script[i] == L'\'') {
+                insideQuotes = !insideQuotes;
+            }
             out += script[i];
             continue;
         }
@@ -56,8 +79,8 @@ std::wstring substitute(std::wstring_view script, std::span<const ScriptReplacem
         } else {
             bool found = false;
             for (const auto& [key, value] : replacements) {
-                if (key == name) {
-                    out += value;
+                if (key == name && !found) {
+                    appendQuoted(out, value, insideQuotes);
                     found = true;
                 }
             }
@@ -248,10 +271,20 @@ LSTATUS writeValue(HKEY key, const ScriptValue& value) {
                           static_cast<DWORD>((value.text.size() + 1) * sizeof(wchar_t)));
 }
 
+LSTATUS removeTree(HKEY parent, const std::wstring& name) {
+    LSTATUS status = RegDeleteTreeW(parent, name.c_str());
+    if (status == ERROR_SUCCESS) {
+        status = RegDeleteKeyW(parent, name.c_str());
+    }
+    return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
+}
+
 LSTATUS installKey(HKEY parent, const ScriptKey& node) {
+    // A stale key that cannot be cleared would leave its old subkeys behind.
     if (node.flag == KeyFlag::ForceRemove) {
-        RegDeleteTreeW(parent, node.name.c_str());
-        RegDeleteKeyW(parent, node.name.c_str());
+        if (LSTATUS status = removeTree(parent, node.name); status != ERROR_SUCCESS) {
+            return status;
+        }
     }
     HKEY raw = nullptr;
     LSTATUS status = RegCreateKeyExW(parent, node.name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
@@ -271,14 +304,6 @@ LSTATUS installKey(HKEY parent, const ScriptKey& node) {
         }
     }
     return ERROR_SUCCESS;
-}
-
-LSTATUS removeTree(HKEY parent, const std::wstring& name) {
-    LSTATUS status = RegDeleteTreeW(parent, name.c_str());
-    if (status == ERROR_SUCCESS) {
-        status = RegDeleteKeyW(parent, name.c_str());
-    }
-    return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
 }
 
 LSTATUS uninstallKey(HKEY parent, const ScriptKey& node) {
@@ -390,11 +415,7 @@ std::wstring loadScriptResource(HMODULE module, UINT id, const wchar_t* type) {
     if (!bytes) {
         return {};
     }
-    int size = static_cast<int>(SizeofResource(module, found));
-    int length = MultiByteToWideChar(CP_ACP, 0, bytes, size, nullptr, 0);
-    std::wstring text(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes, size, text.data(), length);
-    return text;
+    return WidenLossy(CP_ACP, std::string_view(bytes, SizeofResource(module, found)));
 }
 
 HRESULT registerTypeLibrary(HKEY classesRoot, const std::wstring& modulePath) {

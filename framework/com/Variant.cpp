@@ -3,6 +3,7 @@
 #include "ComError.h"
 
 #include <cstring>
+#include <memory>
 
 namespace quire::com {
 
@@ -24,20 +25,26 @@ private:
     void* data_ = nullptr;
 };
 
+struct SafeArrayDeleter {
+    void operator()(SAFEARRAY* array) const { SafeArrayDestroy(array); }
+};
+
 } // namespace
 
 void makeByteArray(std::span<const uint8_t> bytes, VARIANT* out) {
-    SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
+    // Owned until it is handed over: the lock may throw.
+    std::unique_ptr<SAFEARRAY, SafeArrayDeleter> array(
+        SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size())));
     if (!array) {
         throw ComError(E_OUTOFMEMORY);
     }
     if (!bytes.empty()) {
-        ArrayLock lock(array);
+        ArrayLock lock(array.get());
         std::memcpy(lock.data(), bytes.data(), bytes.size());
     }
     VariantClear(out);
     out->vt = VT_ARRAY | VT_UI1;
-    out->parray = array;
+    out->parray = array.release();
 }
 
 std::vector<uint8_t> readByteArray(const VARIANT& value) {

@@ -243,7 +243,7 @@ int32_t HandheldDatabase::put(Document document) {
 }
 
 std::vector<int32_t> HandheldDatabase::putAll(std::vector<Document> documents) {
-    // Ids and paths of what is stored, without joining any content.
+    // Ids of what is stored, without joining any content.
     std::map<int32_t, std::string> stored;
     int32_t nextId = 1;
     for (const RecordPtr& record : records_) {
@@ -259,8 +259,7 @@ std::vector<int32_t> HandheldDatabase::putAll(std::vector<Document> documents) {
     for (Document& document : documents) {
         std::optional<int32_t> replaced;
         for (const auto& [id, path] : stored) {
-            if ((document.id >= 0 && id == document.id) ||
-                _stricmp(path.c_str(), document.path().c_str()) == 0) {
+            if (document.id >= 0 && id == document.id) {
                 replaced = id;
                 break;
             }

@@ -53,8 +53,9 @@ public:
     std::vector<Document> documents() const;
     std::optional<Document> find(const std::string& path) const;
 
-    // Stores a document: one that replaces another of the same id or path
-    // takes its id; a new one gets the next id.
+    // Stores a document as the handheld does: one carrying the id of a stored
+    // record replaces it; any other is added under the next id, even beside a
+    // document of the same path.
     int32_t put(Document document);
     std::vector<int32_t> putAll(std::vector<Document> documents);
     void clearChanged();

@@ -93,7 +93,11 @@ int put(HandheldDatabase& handheld, const std::wstring& file, const std::string&
     splitPath(path, document.name, document.parent);
     document.size = static_cast<int32_t>(document.content.size());
     document.time = timeText(written);
-    document.changed = handheld.find(path).has_value();
+    // An edit on the handheld keeps the record's id; only the id replaces.
+    if (const std::optional<Document> existing = handheld.find(path)) {
+        document.id = existing->id;
+        document.changed = true;
+    }
     addParentFolders(handheld, path, document.time);
     int32_t id = handheld.put(std::move(document));
     std::printf("put %s as id %d\n", path.c_str(), id);

@@ -1,12 +1,16 @@
+#include "Conversion.h"
 #include "FakeConverter.h"
 #include "FakeSkylink.h"
+#include "MessagePrompts.h"
 #include "Messages.h"
 #include "TestSupport.h"
 #include "TransferWorker.h"
+#include "WirelessBackend.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <stdexcept>
 
 namespace quire::sync {
 namespace {
@@ -174,13 +178,35 @@ TEST_F(TransferWorkerTest, RetriedCopyRunsAgain) {
 }
 
 TEST_F(TransferWorkerTest, AbortedCopyEndsTheJobWithoutReply) {
+    // The name is sound; the copy itself fails, for its source is missing.
     prompter_.Answer(IDABORT);
-    test::WriteTextFile(OnPc(L"a.txt"), "a");
-    Post(MSG_SEND, OnPc(L"a.txt"), L"NoSuchFolder\\a.txt");
+    Post(MSG_SEND, OnPc(L"missing.txt"), L"a.txt");
     EXPECT_FALSE(Replied(MSG_SEND));
     EXPECT_EQ(job_.Count(MSG_SEND), 0);
-    EXPECT_EQ(prompter_.Prompts()[0].text.rfind(L"File upload failed\n", 0), 0u);
+    ASSERT_EQ(prompter_.Prompts().size(), 1u);
+    EXPECT_EQ(prompter_.Prompts()[0].text,
+              L"File upload failed\n" + SystemErrorText(ERROR_FILE_NOT_FOUND));
+    EXPECT_FALSE(test::FileExists(InSync(L"a.txt")));
 }
+
+TEST_F(TransferWorkerTest, ExceptionInAStepEndsItsJobAndTheWorkerGoesOn) {
+    prompter_.Answer(IDIGNORE);
+    prompter_.OnPrompt([] { throw std::runtime_error("prompt failed"); });
+    Post(MSG_FETCH, L"absent.txt", OnPc(L"absent.txt"));
+    EXPECT_FALSE(Replied(MSG_FETCH));
+
+    prompter_.OnPrompt([] {});
+    test::WriteTextFile(InSync(L"b.txt"), "b");
+    Post(MSG_FETCH, L"b.txt", OnPc(L"b.txt"));
+    ASSERT_TRUE(Replied(MSG_FETCH));
+    EXPECT_EQ(test::ReadTextFile(OnPc(L"b.txt")), "b");
+}
+
+// The callbacks that outside libraries call let no exception out.
+static_assert(noexcept(ImportProgress(0, nullptr, nullptr)));
+static_assert(noexcept(ExportProgress(0, nullptr, nullptr)));
+static_assert(noexcept(AddListedEntry(nullptr, 0, 0, nullptr)));
+static_assert(noexcept(ReportTransferProgress(0)));
 
 TEST_F(TransferWorkerTest, FailedEraseInTheSyncFolderShowsTheStringAlone) {
     prompter_.Answer(IDIGNORE);

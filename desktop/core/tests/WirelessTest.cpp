@@ -111,6 +111,25 @@ TEST_F(WirelessTest, ListingEntriesThatLeaveTheFolderAreDropped) {
     EXPECT_EQ(listing->listing[0].name, L"kept..shf");
 }
 
+TEST_F(WirelessTest, ListingNamesAndKindsTheSystemWouldNotKeepAreDropped) {
+    for (const char* name : {"CON", "nul.txt", "Com1.xls", "a:b.shf", "ends.", "ends ", "tab\tname",
+                             "star*.doc", "what?.pgd"}) {
+        AddEntry(*fake_, name, 1, REMOTE_OTHER);
+    }
+    AddEntry(*fake_, "kind6.shf", 1, 6);
+    AddEntry(*fake_, "kindminus.shf", 1, -1);
+    AddEntry(*fake_, "console.shf", 1, REMOTE_SHEAF);
+    AddEntry(*fake_, "COM0.doc", 1, REMOTE_WORD);
+    wcscpy(RemoteLocation, L"1");
+    backend_.Connect();
+
+    const Received* listing = window_.Last(WM_REMOTE_LISTING);
+    ASSERT_NE(listing, nullptr);
+    ASSERT_EQ(listing->listing.size(), 2u);
+    EXPECT_EQ(listing->listing[0].name, L"COM0.doc");
+    EXPECT_EQ(listing->listing[1].name, L"console.shf");
+}
+
 TEST_F(WirelessTest, FailedConnectShowsTheLibraryText) {
     fake_->connectFailures = 1;
     fake_->hasLastError = true;

@@ -1,6 +1,7 @@
 #include "LastError.h"
 
 #include "TextCodec.h"
+#include "base/SystemText.h"
 
 #include <winhttp.h>
 
@@ -53,22 +54,12 @@ constexpr NetworkText kNetworkTexts[] = {
 };
 
 std::wstring systemText(DWORD code) {
-    wchar_t* buffer = nullptr;
-    const DWORD flags =
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM;
     const bool network = code >= WINHTTP_ERROR_BASE && code <= WINHTTP_ERROR_LAST;
-    const HMODULE module = network ? GetModuleHandleW(L"winhttp.dll") : nullptr;
-    DWORD length = FormatMessageW(flags | (module ? FORMAT_MESSAGE_FROM_HMODULE : 0), module, code,
-                                  0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text;
-    if (length != 0 && buffer != nullptr) {
-        text.assign(buffer, length);
-        while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' ||
-                                 text.back() == L' ' || text.back() == L'.')) {
-            text.pop_back();
-        }
+    std::wstring text =
+        quire::SystemMessageText(code, network ? GetModuleHandleW(L"winhttp.dll") : nullptr);
+    while (!text.empty() && (text.back() == L' ' || text.back() == L'.')) {
+        text.pop_back();
     }
-    LocalFree(buffer);
     if (text.empty()) {
         for (const NetworkText& known : kNetworkTexts) {
             if (known.code == code) {

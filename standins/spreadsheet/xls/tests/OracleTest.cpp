@@ -106,7 +106,12 @@ protected:
 
     Listing readListing(const fs::path& path) {
         std::ifstream in(path);
-        return Listing::parse(in);
+        EXPECT_TRUE(in.is_open()) << path;
+        Listing listing = Listing::parse(in);
+        // A helper script that wrote nothing must not pass as a match.
+        EXPECT_FALSE(listing.of("sheet").empty()) << path << " names no sheet";
+        EXPECT_FALSE(listing.of("cell").empty()) << path << " holds no cell";
+        return listing;
     }
 
     void open(const fs::path& path, spreadsheet::Workbook& workbook) {
@@ -175,6 +180,8 @@ const spreadsheet::Cell* listedCell(const spreadsheet::Workbook& workbook,
 // The engine workbook holds what the listing says.
 void expectWorkbookMatches(const spreadsheet::Workbook& workbook, const Listing& listing,
                            CompareOptions options = {}) {
+    // An empty listing would pass while checking nothing.
+    ASSERT_FALSE(listing.lines.empty()) << "nothing to compare";
     for (const auto* l : listing.of("sheet")) {
         const int index = std::stoi((*l)[1]);
         ASSERT_LT(index, workbook.sheetCount());
