@@ -1,0 +1,55 @@
+#include "Sprm.h"
+
+#include "LittleEndian.h"
+#include "WordBinary.h"
+
+namespace docconv::word {
+
+namespace {
+
+// Operand size from the modifier's spra bits; 0 means the size is stored.
+size_t fixedOperandSize(uint16_t sprm) {
+    static constexpr size_t kSizes[8] = {1, 1, 2, 4, 2, 2, 0, 3};
+    return kSizes[sprm >> 13];
+}
+
+} // namespace
+
+void forEachSprm(std::span<const uint8_t> grpprl,
+                 const std::function<void(uint16_t, std::span<const uint8_t>)>& visit) {
+    size_t offset = 0;
+    while (grpprl.size() - offset >= 2) {
+        const uint16_t sprm = le::u16(grpprl.data() + offset);
+        offset += 2;
+        size_t size = fixedOperandSize(sprm);
+        size_t skip = 0;
+        if (size == 0) {
+            if (sprm == kSprmTDefTable) {
+                // A two-byte size that counts itself minus one.
+                if (grpprl.size() - offset < 2) {
+                    return;
+                }
+                const uint16_t stored = le::u16(grpprl.data() + offset);
+                skip = 2;
+                size = stored == 0 ? 0 : stored - 1u;
+            } else {
+                if (grpprl.size() - offset < 1) {
+                    return;
+                }
+                size = grpprl[offset];
+                skip = 1;
+            }
+        }
+        if (grpprl.size() - offset < skip + size) {
+            return;
+        }
+        visit(sprm, grpprl.subspan(offset + skip, size));
+        offset += skip + size;
+    }
+}
+
+bool toggleOn(uint8_t operand) {
+    return operand == 1 || operand == 0x81;
+}
+
+} // namespace docconv::word

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+
+namespace docconv::word {
+
+// Calls `visit` with each property modifier of a grpprl and its operand; stops
+// at a modifier whose operand would run past the end.
+void forEachSprm(std::span<const uint8_t> grpprl,
+                 const std::function<void(uint16_t sprm, std::span<const uint8_t> operand)>& visit);
+
+// Toggle operands: 0 off, 1 on, 0x80 as the style (taken as off), 0x81 the
+// opposite of the style (taken as on).
+bool toggleOn(uint8_t operand);
+
+} // namespace docconv::word
