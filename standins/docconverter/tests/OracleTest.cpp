@@ -188,6 +188,8 @@ std::vector<Source> officeSources() {
                  "<p><i>Whole italic paragraph.</i></p>"},
         {"table", "<p>Before.</p><table border=\"1\"><tr><td>a1</td><td>b1</td><td>c1</td></tr>"
                   "<tr><td>a2</td><td></td><td><b>c2</b></td></tr></table><p>After.</p>"},
+        {"field", "<p>Page <sdfield type=PAGE subtype=RANDOM format=PAGE>1</sdfield> "
+                  "of a field.</p>"},
         {"long", longBody},
     };
 }
