@@ -5,6 +5,7 @@
 #include "DocumentError.h"
 #include "LittleEndian.h"
 #include "Sprm.h"
+#include "StyleSheet.h"
 #include "Cp1252.h"
 #include "Utf8.h"
 #include "WordBinary.h"
@@ -41,6 +42,7 @@ template <typename Value> struct FcRange {
 struct ParagraphMarks {
     bool inTable = false;
     bool rowEnd = false;
+    uint16_t style = 0; // Normal
 };
 
 // Finds the range holding an offset; ranges are sorted by start.
@@ -187,29 +189,14 @@ std::vector<Piece> readPieces(std::span<const uint8_t> clx, size_t wordStreamSiz
     return pieces;
 }
 
-uint8_t styleOf(std::span<const uint8_t> grpprl) {
-    uint8_t style = kPlain;
-    forEachSprm(grpprl, [&](uint16_t sprm, std::span<const uint8_t> operand) {
-        if (operand.empty()) {
-            return;
-        }
-        const auto set = [&](uint8_t bit, bool on) {
-            style = static_cast<uint8_t>(on ? style | bit : style & ~bit);
-        };
-        if (sprm == kSprmCFBold) {
-            set(kBold, toggleOn(operand[0]));
-        } else if (sprm == kSprmCFItalic) {
-            set(kItalic, toggleOn(operand[0]));
-        } else if (sprm == kSprmCKul) {
-            set(kUnderline, operand[0] != 0);
-        }
-    });
-    return style;
-}
-
-ParagraphMarks marksOf(std::span<const uint8_t> grpprl) {
+// A paragraph's properties: its style index, then its grpprl.
+ParagraphMarks marksOf(std::span<const uint8_t> properties) {
     ParagraphMarks marks;
-    forEachSprm(grpprl, [&](uint16_t sprm, std::span<const uint8_t> operand) {
+    if (properties.size() < 2) {
+        return marks;
+    }
+    marks.style = le::u16(properties.data());
+    forEachSprm(properties.subspan(2), [&](uint16_t sprm, std::span<const uint8_t> operand) {
         if (operand.empty()) {
             return;
         }
@@ -226,7 +213,8 @@ ParagraphMarks marksOf(std::span<const uint8_t> grpprl) {
 
 // Walks the formatted disk pages that a bin table lists, handing each run's
 // byte range and property bytes (empty when the run has none) to `visit`.
-// `papx` selects the paragraph page layout (13-byte entries, word counts).
+// `papx` selects the paragraph page layout (13-byte entries, word counts,
+// properties that start with the style index).
 template <typename Visit>
 void forEachFkpRun(std::span<const uint8_t> bin, std::span<const uint8_t> word, bool papx,
                    Visit visit) {
@@ -264,9 +252,6 @@ void forEachFkpRun(std::span<const uint8_t> bin, std::span<const uint8_t> word, 
                     } else {
                         size = 2 * size - 1;
                     }
-                    // The paragraph's style index comes first.
-                    first += 2;
-                    size = size >= 2 ? size - 2 : 0;
                 }
                 if (first > kFkpSize || size > kFkpSize - first) {
                     damaged("formatting runs past its page");
@@ -323,10 +308,10 @@ private:
 class MainTextReader {
 public:
     MainTextReader(std::span<const uint8_t> word, const std::vector<Piece>& pieces,
-                   uint32_t ccpText, FcLookup<uint8_t> styles, FcLookup<ParagraphMarks> marks,
-                   const ProgressSink& progress)
-        : word_(word), pieces_(pieces), ccpText_(ccpText), styles_(std::move(styles)),
-          marks_(std::move(marks)), progress_(progress) {}
+                   uint32_t ccpText, StyleSheet sheet, FcLookup<DirectFormatting> formatting,
+                   FcLookup<ParagraphMarks> marks, const ProgressSink& progress)
+        : word_(word), pieces_(pieces), ccpText_(ccpText), sheet_(std::move(sheet)),
+          formatting_(std::move(formatting)), marks_(std::move(marks)), progress_(progress) {}
 
     TextDocument read() {
         TextDocument document;
@@ -393,13 +378,13 @@ private:
                                                       : ParagraphRole::CellEnd);
             return;
         case kLineBreak:
-            builder.character('\n', styles_.at(fc));
+            builder.character('\n', styleAt(fc));
             return;
         case kNonBreakingHyphen:
-            builder.character(0x2011, styles_.at(fc));
+            builder.character(0x2011, styleAt(fc));
             return;
         case kOptionalHyphen:
-            builder.character(0x00AD, styles_.at(fc));
+            builder.character(0x00AD, styleAt(fc));
             return;
         default:
             break;
@@ -411,7 +396,12 @@ private:
         if (c >= 0xD800 && c < 0xE000) {
             c = 0xFFFD;
         }
-        builder.character(c, styles_.at(fc));
+        builder.character(c, styleAt(fc));
+    }
+
+    uint8_t styleAt(uint32_t fc) {
+        const DirectFormatting direct = formatting_.at(fc);
+        return direct.applyTo(sheet_.bits(marks_.at(fc).style, direct.characterStyle));
     }
 
     bool inFieldCode() const {
@@ -434,7 +424,8 @@ private:
     std::span<const uint8_t> word_;
     const std::vector<Piece>& pieces_;
     uint32_t ccpText_;
-    FcLookup<uint8_t> styles_;
+    StyleSheet sheet_;
+    FcLookup<DirectFormatting> formatting_;
     FcLookup<ParagraphMarks> marks_;
     const ProgressSink& progress_;
     std::vector<bool> fields_; // per open field: still in its code
@@ -479,10 +470,10 @@ TextDocument readWordDocument(std::span<const uint8_t> bytes, const ProgressSink
     const std::vector<Piece> pieces =
         readPieces(structureAt(table, fib.pair(kFcClx), "the piece table"), word.size());
 
-    std::vector<FcRange<uint8_t>> styleRanges;
+    std::vector<FcRange<DirectFormatting>> styleRanges;
     forEachFkpRun(structureAt(table, fib.pair(kFcPlcfBteChpx), "the character formatting"), word,
                   false, [&](uint32_t start, uint32_t end, std::span<const uint8_t> grpprl) {
-                      styleRanges.push_back({start, end, styleOf(grpprl)});
+                      styleRanges.push_back({start, end, directFormattingOf(grpprl)});
                   });
     std::vector<FcRange<ParagraphMarks>> markRanges;
     forEachFkpRun(structureAt(table, fib.pair(kFcPlcfBtePapx), "the paragraph formatting"), word,
@@ -490,8 +481,9 @@ TextDocument readWordDocument(std::span<const uint8_t> bytes, const ProgressSink
                       markRanges.push_back({start, end, marksOf(grpprl)});
                   });
 
-    MainTextReader reader(word, pieces, fib.longWord(kLwCcpText),
-                          FcLookup<uint8_t>(std::move(styleRanges)),
+    const StyleSheet sheet(structureAt(table, fib.pair(kFcStshf), "the style sheet"));
+    MainTextReader reader(word, pieces, fib.longWord(kLwCcpText), sheet,
+                          FcLookup<DirectFormatting>(std::move(styleRanges)),
                           FcLookup<ParagraphMarks>(std::move(markRanges)), progress);
     return reader.read();
 }

@@ -48,8 +48,4 @@ void forEachSprm(std::span<const uint8_t> grpprl,
     }
 }
 
-bool toggleOn(uint8_t operand) {
-    return operand == 1 || operand == 0x81;
-}
-
 } // namespace docconv::word

@@ -11,8 +11,4 @@ namespace docconv::word {
 void forEachSprm(std::span<const uint8_t> grpprl,
                  const std::function<void(uint16_t sprm, std::span<const uint8_t> operand)>& visit);
 
-// Toggle operands: 0 off, 1 on, 0x80 as the style (taken as off), 0x81 the
-// opposite of the style (taken as on).
-bool toggleOn(uint8_t operand);
-
 } // namespace docconv::word

@@ -188,6 +188,8 @@ std::vector<Source> officeSources() {
                  "<p><i>Whole italic paragraph.</i></p>"},
         {"table", "<p>Before.</p><table border=\"1\"><tr><td>a1</td><td>b1</td><td>c1</td></tr>"
                   "<tr><td>a2</td><td></td><td><b>c2</b></td></tr></table><p>After.</p>"},
+        {"styles", "<h1>Heading one</h1><h2>Heading two</h2><p>Some <strong>strong</strong> "
+                   "and <em>emphasised</em> words, <strong><em>both</em></strong>.</p>"},
         {"field", "<p>Page <sdfield type=PAGE subtype=RANDOM format=PAGE>1</sdfield> "
                   "of a field.</p>"},
         {"long", longBody},
@@ -228,8 +230,8 @@ TEST_F(Oracle, DocumentsTheWriterMakesReadTheSameEverywhere) {
 
 TEST_F(Oracle, ADocumentGoesToTheHandheldAndBack) {
     const fs::path source = path("road.html");
-    const std::string html =
-        htmlDocument(officeSources()[3].html + officeSources()[2].html + officeSources()[1].html);
+    const std::string html = htmlDocument(officeSources()[3].html + officeSources()[2].html +
+                                          officeSources()[1].html + officeSources()[4].html);
     writeFile(source, std::vector<uint8_t>(html.begin(), html.end()));
     office("doc:MS Word 97", {source});
     const fs::path doc = path("road.doc");

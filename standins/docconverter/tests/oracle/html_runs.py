@@ -8,6 +8,8 @@ import sys
 
 STYLE_TAGS = {"b": 1, "strong": 1, "i": 2, "em": 2, "u": 4}
 PARAGRAPH_TAGS = {"p", "h1", "h2", "h3", "h4", "h5", "h6", "li", "pre"}
+# LibreOffice's own heading styles that set bold, shown by the tag alone.
+BOLD_PARAGRAPH_TAGS = {"h1", "h2"}
 
 
 class Runs(html.parser.HTMLParser):
@@ -15,10 +17,11 @@ class Runs(html.parser.HTMLParser):
         super().__init__(convert_charrefs=True)
         self.depth = {tag: 0 for tag in STYLE_TAGS}
         self.paragraph = None
+        self.paragraph_style = 0
         self.paragraphs = []
 
     def style(self):
-        bits = 0
+        bits = self.paragraph_style
         for tag, bit in STYLE_TAGS.items():
             if self.depth[tag] > 0:
                 bits |= bit
@@ -29,6 +32,7 @@ class Runs(html.parser.HTMLParser):
             self.depth[tag] += 1
         elif tag in PARAGRAPH_TAGS:
             self.paragraph = []
+            self.paragraph_style = 1 if tag in BOLD_PARAGRAPH_TAGS else 0
 
     def handle_endtag(self, tag):
         if tag in STYLE_TAGS:
@@ -36,6 +40,7 @@ class Runs(html.parser.HTMLParser):
         elif tag in PARAGRAPH_TAGS and self.paragraph is not None:
             self.paragraphs.append(self.paragraph)
             self.paragraph = None
+            self.paragraph_style = 0
 
     def handle_data(self, data):
         if self.paragraph is not None:
