@@ -3,6 +3,8 @@
 #include "LittleEndian.h"
 #include "WordBinary.h"
 
+#include <cstdint>
+
 namespace docconv::word {
 
 namespace {
@@ -11,6 +13,20 @@ namespace {
 size_t fixedOperandSize(uint16_t sprm) {
     static constexpr size_t kSizes[8] = {1, 1, 2, 4, 2, 2, 0, 3};
     return kSizes[sprm >> 13];
+}
+
+// The tab changes of a paragraph style that Word stores with the size 255:
+// deleted tabs with their closing distances, then added tabs with their kinds.
+size_t complexTabsSize(std::span<const uint8_t> operand) {
+    if (operand.empty()) {
+        return SIZE_MAX;
+    }
+    const size_t deleted = operand[0];
+    const size_t addedAt = 1 + 4 * deleted;
+    if (operand.size() <= addedAt) {
+        return SIZE_MAX;
+    }
+    return addedAt + 1 + 3 * size_t{operand[addedAt]};
 }
 
 } // namespace
@@ -38,9 +54,12 @@ void forEachSprm(std::span<const uint8_t> grpprl,
                 }
                 size = grpprl[offset];
                 skip = 1;
+                if (sprm == kSprmPChgTabs && size == 255) {
+                    size = complexTabsSize(grpprl.subspan(offset + 1));
+                }
             }
         }
-        if (grpprl.size() - offset < skip + size) {
+        if (size == SIZE_MAX || grpprl.size() - offset < skip + size) {
             return;
         }
         visit(sprm, grpprl.subspan(offset + skip, size));
