@@ -225,6 +225,11 @@ void forEachFkpRun(std::span<const uint8_t> bin, std::span<const uint8_t> word, 
         damaged("a formatting table's size is wrong");
     }
     const size_t count = (bin.size() - 4) / 8;
+    // Each page stands once in its table: more pages than the document holds
+    // would only repeat some.
+    if (count > word.size() / kFkpSize) {
+        damaged("a formatting table lists more pages than the document holds");
+    }
     const uint8_t* pns = bin.data() + 4 * (count + 1);
     for (size_t i = 0; i < count; ++i) {
         const uint64_t pageOffset = uint64_t{le::u32(pns + 4 * i) & 0x3FFFFF} * kFkpSize;
