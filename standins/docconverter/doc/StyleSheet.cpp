@@ -13,32 +13,32 @@ constexpr uint16_t kSprmCIstd = 0x4A30;
 constexpr uint8_t kToggles = kBold | kItalic;
 
 // Where the style's character properties are among its property groups.
-bool characterGroup(std::span<const uint8_t> std, size_t baseSize, size_t& offset, size_t& size,
+bool characterGroup(std::span<const uint8_t> entry, size_t baseSize, size_t& offset, size_t& size,
                     bool& characterStyle) {
-    if (std.size() < baseSize || baseSize < 10) {
+    if (entry.size() < baseSize || baseSize < 10) {
         return false;
     }
-    const uint16_t kind = le::u16(std.data() + 2) & 0x000F;
-    const uint16_t groups = le::u16(std.data() + 4) & 0x000F;
+    const uint16_t kind = le::u16(entry.data() + 2) & 0x000F;
+    const uint16_t groups = le::u16(entry.data() + 4) & 0x000F;
     characterStyle = kind == 2;
     if (kind != 1 && kind != 2) {
         return false;
     }
     size_t at = baseSize;
-    if (std.size() - at < 2) {
+    if (entry.size() - at < 2) {
         return false;
     }
-    const size_t nameUnits = le::u16(std.data() + at);
+    const size_t nameUnits = le::u16(entry.data() + at);
     at += 2 + 2 * (nameUnits + 1);
     // Paragraph styles list paragraph properties first, then character ones.
     const uint16_t wanted = kind == 1 ? 1 : 0;
     for (uint16_t group = 0; group < groups; ++group) {
         at += at % 2;
-        if (at > std.size() || std.size() - at < 2) {
+        if (at > entry.size() || entry.size() - at < 2) {
             return false;
         }
-        const size_t length = le::u16(std.data() + at);
-        if (std.size() - at - 2 < length) {
+        const size_t length = le::u16(entry.data() + at);
+        if (entry.size() - at - 2 < length) {
             return false;
         }
         if (group == wanted) {
@@ -110,12 +110,12 @@ StyleSheet::StyleSheet(std::span<const uint8_t> stsh) {
             break;
         }
         Style style;
-        const std::span<const uint8_t> std = stsh.subspan(at, length);
+        const std::span<const uint8_t> entry = stsh.subspan(at, length);
         size_t offset = 0;
         size_t size = 0;
-        if (length > 0 && characterGroup(std, baseSize, offset, size, style.character)) {
-            style.base = static_cast<uint16_t>(le::u16(std.data() + 2) >> 4);
-            style.own = directFormattingOf(std.subspan(offset, size));
+        if (length > 0 && characterGroup(entry, baseSize, offset, size, style.character)) {
+            style.base = static_cast<uint16_t>(le::u16(entry.data() + 2) >> 4);
+            style.own = directFormattingOf(entry.subspan(offset, size));
         }
         styles_.push_back(style);
         at += length;

@@ -10,7 +10,7 @@ namespace {
 using namespace docconv;
 using namespace docconv::word;
 
-struct StyleSpec {
+struct StyleDefinition {
     uint16_t kind; // 1 paragraph, 2 character
     uint16_t base;
     std::vector<uint8_t> characterGrpprl;
@@ -30,31 +30,32 @@ std::vector<uint8_t> operator+(std::vector<uint8_t> a, const std::vector<uint8_t
 
 // A style sheet as Word 97 stores it: header, then each style with a name and
 // its property groups (paragraph styles: paragraph, then character).
-std::vector<uint8_t> styleSheet(const std::vector<StyleSpec>& styles) {
+std::vector<uint8_t> styleSheet(const std::vector<StyleDefinition>& styles) {
     std::vector<uint8_t> out;
     le::put16(out, 18);
     le::put16(out, static_cast<uint16_t>(styles.size()));
     le::put16(out, 10);
     out.resize(out.size() + 14, 0);
-    for (const StyleSpec& spec : styles) {
-        std::vector<uint8_t> std;
-        le::put16(std, 0);
-        le::put16(std, static_cast<uint16_t>(spec.kind | (spec.base << 4)));
-        le::put16(std, spec.kind == 1 ? 2 : 1);
-        le::put16(std, 0);
-        le::put16(std, 0);
-        le::put16(std, 1); // a one-letter name
-        le::put16(std, 'S');
-        le::put16(std, 0);
-        if (spec.kind == 1) {
-            le::put16(std, 2);
-            le::put16(std, 0);
+    for (const StyleDefinition& definition : styles) {
+        std::vector<uint8_t> entry;
+        le::put16(entry, 0);
+        le::put16(entry, static_cast<uint16_t>(definition.kind | (definition.base << 4)));
+        le::put16(entry, definition.kind == 1 ? 2 : 1);
+        le::put16(entry, 0);
+        le::put16(entry, 0);
+        le::put16(entry, 1); // a one-letter name
+        le::put16(entry, 'S');
+        le::put16(entry, 0);
+        if (definition.kind == 1) {
+            le::put16(entry, 2);
+            le::put16(entry, 0);
         }
-        le::put16(std, static_cast<uint16_t>(spec.characterGrpprl.size()));
-        std.insert(std.end(), spec.characterGrpprl.begin(), spec.characterGrpprl.end());
-        std.resize(std.size() + std.size() % 2, 0);
-        le::put16(out, static_cast<uint16_t>(std.size()));
-        out.insert(out.end(), std.begin(), std.end());
+        le::put16(entry, static_cast<uint16_t>(definition.characterGrpprl.size()));
+        entry.insert(entry.end(), definition.characterGrpprl.begin(),
+                     definition.characterGrpprl.end());
+        entry.resize(entry.size() + entry.size() % 2, 0);
+        le::put16(out, static_cast<uint16_t>(entry.size()));
+        out.insert(out.end(), entry.begin(), entry.end());
     }
     return out;
 }
