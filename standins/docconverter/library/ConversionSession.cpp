@@ -14,6 +14,7 @@ namespace {
 
 constexpr int kFailed = -10000;
 constexpr int kCancelled = -9000;
+constexpr const char* kStoppedText = "Conversion stopped by the user";
 
 std::string systemText(DWORD error) {
     char* buffer = nullptr;
@@ -55,10 +56,14 @@ int ConversionSession::convert(Conversion conversion, const char* sourcePath,
     if (readError != 0) {
         return failure(kFailed, "Cannot read source file: " + systemText(readError));
     }
-    report(0, "Converting document...");
-    const std::vector<uint8_t> result = conversion(
-        source, [this](int percent) { return report(percent, "Converting document..."); });
-    report(100, "Saving result file...");
+    const auto progress = [this](int percent) { return report(percent, "Converting document..."); };
+    if (!progress(0)) {
+        return failure(kCancelled, kStoppedText);
+    }
+    const std::vector<uint8_t> result = conversion(source, progress);
+    if (!report(100, "Saving result file...")) {
+        return failure(kCancelled, kStoppedText);
+    }
     const DWORD writeError =
         destinationPath ? replaceFile(destinationPath, result) : ERROR_INVALID_PARAMETER;
     if (writeError != 0) {

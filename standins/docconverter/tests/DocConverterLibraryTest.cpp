@@ -216,6 +216,19 @@ TEST_F(DocConverterLibrary, TheCallerStopsTheConversion) {
     EXPECT_EQ(lastError(), "Conversion stopped by the user");
 }
 
+TEST_F(DocConverterLibrary, StoppingAtTheFirstReportOrAtTheSaveWritesNothing) {
+    writeFile(path("in.doc"), writeWordDocument(richDocument()));
+    ASSERT_EQ(exportFile(path("in.doc"), path("first.pgd")), 0);
+    // The report before the last announces the save.
+    const size_t saveReport = reports_.size() - 1;
+    ASSERT_EQ(reports_[saveReport - 1].text, "Saving result file...");
+    for (size_t stop : {size_t{1}, saveReport}) {
+        stopAfter = stop;
+        EXPECT_EQ(exportFile(path("in.doc"), path("out.pgd")), -9000) << stop;
+        EXPECT_FALSE(fs::exists(path("out.pgd")));
+    }
+}
+
 TEST_F(DocConverterLibrary, LastErrorTextIsCutToTheBuffer) {
     exportFile(path("none.doc"), path("out.pgd"));
     char text[16];
