@@ -4,7 +4,7 @@
 #include <string>
 
 // Constants and the directory entry of the Compound File container that holds
-// the spreadsheet application's binary workbooks.
+// the binary workbooks and word-processing documents of the stand-ins.
 namespace cfb {
 
 inline constexpr uint8_t kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-// Little-endian integer access shared by the container and the workbook stream.
+// Little-endian integer access shared by the container and the streams inside it.
 namespace le {
 
 inline uint16_t u16(const uint8_t* p) {
