@@ -180,6 +180,8 @@ HWND MainWindow::CreateBar(int id, const TBBUTTON* buttons, int count, bool fixe
     }
     SendMessageW(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     SendMessageW(bar, TB_SETBITMAPSIZE, 0, MAKELPARAM(16, 15));
+    // Narrow padding, so that four buttons with their texts fit half the window.
+    SendMessageW(bar, TB_SETPADDING, 0, MAKELPARAM(4, 6));
     TBADDBITMAP bitmap{environment_.instance, static_cast<UINT_PTR>(id)};
     SendMessageW(bar, TB_ADDBITMAP, count, reinterpret_cast<LPARAM>(&bitmap));
     SendMessageW(bar, TB_ADDBUTTONSW, count, reinterpret_cast<LPARAM>(buttons));
