@@ -117,18 +117,44 @@ TEST_F(ProgramTest, RefreshCommandFromAnotherProcessListsTheRemotePaneAgain) {
     EXPECT_EQ(ExitCode(), 2u);
 }
 
+// The message box of the process whose text is the given one.
+HWND FindMessageBox(DWORD processId, const std::wstring& text) {
+    struct Search {
+        DWORD processId;
+        const std::wstring* text;
+        HWND found;
+    } search{processId, &text, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM parameter) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(parameter);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner != s->processId || !IsWindowVisible(window)) {
+                return TRUE;
+            }
+            for (HWND child = FindWindowExW(window, nullptr, L"Static", nullptr); child;
+                 child = FindWindowExW(window, child, L"Static", nullptr)) {
+                if (test::ControlText(child) == *s->text) {
+                    s->found = window;
+                    return FALSE;
+                }
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 TEST_F(ProgramTest, NoTargetShowsTheMessageAndEndsWithOne) {
     InstallDesktopManager();
     ASSERT_TRUE(Start());
-    HWND message = WaitForWindow(L"Quire Desktop");
-    ASSERT_NE(message, nullptr);
-    // The message box, not the main window, which is not shown yet.
-    HWND text = FindWindowExW(message, nullptr, L"Static", nullptr);
-    while (text && test::ControlText(text).empty()) {
-        text = FindWindowExW(message, text, L"Static", nullptr);
+    HWND message = nullptr;
+    for (DWORD waited = 0; waited < 20000 && !message; waited += 50) {
+        message = FindMessageBox(process_.dwProcessId, L"No target device or servers");
+        Sleep(50);
     }
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(test::ControlText(text), L"No target device or servers");
+    ASSERT_NE(message, nullptr);
+    EXPECT_EQ(test::ControlText(message), L"Quire Desktop");
     PostMessageW(message, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(ExitCode(), 1u);
 }
