@@ -63,6 +63,7 @@ bool MainWindow::ListLocal(bool keepSelection) {
     } else {
         std::vector<LocalItem> items;
         listed = ListLocalFolder(folder, items);
+        SendMessageW(localList_, LVM_SETITEMCOUNT, items.size(), 0);
         for (const LocalItem& entry : items) {
             AppendListItem(localList_, entry.name, ImageIndex(entry.image), entry.size);
         }

@@ -79,6 +79,7 @@ void MainWindow::ShowListing(const RemoteListing& listing) {
     selectAfterListing_.clear();
     SendMessageW(remoteList_, WM_SETREDRAW, FALSE, 0);
     ListView_DeleteAllItems(remoteList_);
+    SendMessageW(remoteList_, LVM_SETITEMCOUNT, listing.entries.size(), 0);
     for (const RemoteEntry& entry : listing.entries) {
         const std::optional<ImageRole> image = ImageOfKind(entry.kind);
         if (!image) {
