@@ -1,7 +1,9 @@
+#include "Program.h"
 #include "Resource.h"
 #include "SettingsStore.h"
 #include "TestSupport.h"
 #include "WindowHarness.h"
+#include "window/Module.h"
 
 #include <gtest/gtest.h>
 
@@ -117,31 +119,33 @@ TEST_F(ProgramTest, RefreshCommandFromAnotherProcessListsTheRemotePaneAgain) {
     EXPECT_EQ(ExitCode(), 2u);
 }
 
+struct MessageSearch {
+    DWORD processId;
+    const std::wstring* text;
+    HWND found;
+};
+
+BOOL CALLBACK MatchMessage(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<MessageSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !IsWindowVisible(window)) {
+        return TRUE;
+    }
+    for (HWND child = FindWindowExW(window, nullptr, L"Static", nullptr); child;
+         child = FindWindowExW(window, child, L"Static", nullptr)) {
+        if (test::ControlText(child) == *search->text) {
+            search->found = window;
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
 // The message box of the process whose text is the given one.
 HWND FindMessageBox(DWORD processId, const std::wstring& text) {
-    struct Search {
-        DWORD processId;
-        const std::wstring* text;
-        HWND found;
-    } search{processId, &text, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(parameter);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner != s->processId || !IsWindowVisible(window)) {
-                return TRUE;
-            }
-            for (HWND child = FindWindowExW(window, nullptr, L"Static", nullptr); child;
-                 child = FindWindowExW(window, child, L"Static", nullptr)) {
-                if (test::ControlText(child) == *s->text) {
-                    s->found = window;
-                    return FALSE;
-                }
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    MessageSearch search{processId, &text, nullptr};
+    EnumWindows(&MatchMessage, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
@@ -157,6 +161,18 @@ TEST_F(ProgramTest, NoTargetShowsTheMessageAndEndsWithOne) {
     EXPECT_EQ(test::ControlText(message), L"Quire Desktop");
     PostMessageW(message, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(ExitCode(), 1u);
+}
+
+TEST(RunTest, MainWindowThatCannotBeCreatedGivesZero) {
+    // A module without the main window's template.
+    window::TheModule().Init(GetModuleHandleW(L"kernel32.dll"));
+    test::Scratch scratch;
+    const WirelessLink wireless(scratch.Folder());
+    WirelessCredentials credentials;
+    const ConverterTable converters(scratch.Folder());
+    EXPECT_EQ(quire::sync::Run(ProcessObjects{wireless, credentials, converters}, SW_HIDE), 0);
+    EXPECT_EQ(window::TheModule().GetMessageLoop(), nullptr);
+    window::TheModule().Init(GetModuleHandleW(nullptr));
 }
 
 } // namespace

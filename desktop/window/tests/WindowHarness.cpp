@@ -170,25 +170,31 @@ bool WindowHarness::ButtonEnabled(int barId, int command) const {
     return SendMessageW(Item(barId), TB_ISBUTTONENABLED, command, 0) != 0;
 }
 
+namespace {
+
+struct CaptionSearch {
+    const std::wstring* caption;
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchCaption(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<CaptionSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId && IsWindowVisible(window) &&
+        ControlText(window) == *search->caption) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
 HWND FindProcessWindow(const std::wstring& caption, DWORD processId) {
-    struct Search {
-        const std::wstring* caption;
-        DWORD processId;
-        HWND found;
-    } search{&caption, processId, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(parameter);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == s->processId && IsWindowVisible(window) &&
-                ControlText(window) == *s->caption) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    CaptionSearch search{&caption, processId, nullptr};
+    EnumWindows(&MatchCaption, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
