@@ -73,6 +73,9 @@ void MakeFiles(const std::wstring& folder, int count, const wchar_t* extension) 
     }
 }
 
+// Milliseconds of one relisting of the local pane, measured by the last start.
+double lastRelistMs = 0;
+
 // Milliseconds from the start until both lists hold their items.
 double StartToListed(const std::wstring& program, int localItems, int remoteItems) {
     const Clock::time_point start = Clock::now();
@@ -84,6 +87,10 @@ double StartToListed(const std::wstring& program, int localItems, int remoteItem
             ListView_GetItemCount(GetDlgItem(window, IDC_LOCAL_LIST)) >= localItems &&
             ListView_GetItemCount(GetDlgItem(window, IDC_REMOTE_LIST)) >= remoteItems) {
             elapsed = Milliseconds(start);
+            // A sent command returns once the window has listed the folder again.
+            const Clock::time_point relist = Clock::now();
+            SendMessageW(window, WM_COMMAND, MAKEWPARAM(ID_LOCAL_RELIST, 0), 0);
+            lastRelistMs = Milliseconds(relist);
             break;
         }
         Sleep(5);
@@ -137,7 +144,7 @@ int wmain(int argc, wchar_t** argv) {
     WriteSetting(L"last remote", L"2");
 
     BareStart(self);
-    std::vector<double> bare, warm, local, remote;
+    std::vector<double> bare, warm, local, remote, relist;
     for (int run = 0; run < 5; ++run) {
         bare.push_back(BareStart(self));
         WriteSetting(L"last dir", small);
@@ -148,6 +155,7 @@ int wmain(int argc, wchar_t** argv) {
         WriteSetting(L"last dir", pc);
         WriteSetting(L"local synch folder", emptyDevice);
         local.push_back(StartToListed(program, files, 3));
+        relist.push_back(lastRelistMs);
         WriteSetting(L"last dir", small);
         WriteSetting(L"local synch folder", device);
         remote.push_back(StartToListed(program, 3, files));
@@ -159,6 +167,9 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("local folder of %d files listed: %.0f ms after start, %.0f ms more than a small "
                 "folder (target at most 500 ms)\n",
                 files, Median(local), Median(local) - warmMs);
+    std::printf("one listing of the local folder of %d files: %.0f ms (start-up lists it twice: "
+                "once to open the pane, once more for its first refresh)\n",
+                files, Median(relist));
     std::printf("sync folder of %d documents listed: %.0f ms after start, %.0f ms more than a "
                 "small one (target at most 500 ms)\n",
                 files, Median(remote), Median(remote) - warmMs);
