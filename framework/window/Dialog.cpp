@@ -88,7 +88,7 @@ INT_PTR Dialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         return onClose(wParam);
     case WM_SIZE:
         onSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
-        return FALSE;
+        break;
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
         INT_PTR result = 0;
@@ -96,16 +96,14 @@ INT_PTR Dialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
             setResult(result);
             return TRUE;
         }
-        return FALSE;
+        break;
     }
-    default: {
-        INT_PTR result = FALSE;
-        if (onMessage(message, wParam, lParam, result)) {
-            return result;
-        }
-        return FALSE;
+    default:
+        break;
     }
-    }
+    // Messages without a typed handler, and notifications the typed one left.
+    INT_PTR result = FALSE;
+    return onMessage(message, wParam, lParam, result) ? result : FALSE;
 }
 
 INT_PTR CALLBACK Dialog::procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
