@@ -2,7 +2,7 @@
 FUZZ_SECONDS ?= 60
 PRESETS := win64 win32 native
 
-.PHONY: test build bootstrap fuzz bench clean $(PRESETS:%=build-%)
+.PHONY: test build bootstrap fuzz bench clean run screenshots $(PRESETS:%=build-%)
 
 # The 64-bit Windows tests run on every machine; the 32-bit ones only where the
 # machine itself executes 32-bit programs (tools/can-run-32bit says why not).
@@ -34,6 +34,13 @@ bench: bootstrap build-win64
 	cmake --preset bench >/dev/null
 	cmake --build --preset bench
 	tools/run-benchmarks build/bench build/win64
+
+# Quire Desktop on demo folders and a local WebDAV server, in a prefix of its own.
+run:
+	tools/quire-demo run
+
+screenshots:
+	tools/quire-demo screenshots
 
 clean:
 	rm -rf build

@@ -52,12 +52,14 @@ endfunction()
 include(GoogleTest)
 
 # quire_add_test(<name> SOURCES ... [LIBS ...] [LABEL label] [ENVIRONMENT var=value]
-#                [FIXTURES ...])
+#                [FIXTURES ...] [RESOURCE_LOCK name])
 # One test program; each of its test cases becomes a CTest test, labelled
 # `wine` or `native` by build and with LABEL when given.  FIXTURES names CTest
-# fixtures (a server, say) that its tests need.
+# fixtures (a server, say) that its tests need; RESOURCE_LOCK keeps its tests from
+# running at the same time as others holding the same lock (the keyboard focus of
+# the display, say).
 function(quire_add_test name)
-  cmake_parse_arguments(ARG "" "LABEL;ENVIRONMENT" "SOURCES;LIBS;FIXTURES" ${ARGN})
+  cmake_parse_arguments(ARG "" "LABEL;ENVIRONMENT;RESOURCE_LOCK" "SOURCES;LIBS;FIXTURES" ${ARGN})
   if(QUIRE_BENCH)
     return()
   endif()
@@ -99,6 +101,9 @@ function(quire_add_test name)
   endif()
   if(ARG_FIXTURES)
     list(APPEND properties FIXTURES_REQUIRED ${ARG_FIXTURES})
+  endif()
+  if(ARG_RESOURCE_LOCK)
+    list(APPEND properties RESOURCE_LOCK ${ARG_RESOURCE_LOCK})
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST

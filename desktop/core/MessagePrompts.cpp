@@ -14,12 +14,16 @@ namespace {
 
 std::atomic<MessagePrompter*> installedPrompter{nullptr};
 
-int Prompt(HWND owner, const std::wstring& text, UINT style) {
-    const std::wstring caption = ApplicationTitle();
+int PromptWithCaption(HWND owner, const std::wstring& text, const std::wstring& caption,
+                      UINT style) {
     if (MessagePrompter* prompter = installedPrompter.load()) {
         return prompter->Show(owner, text, caption, style);
     }
     return MessageBoxW(owner, text.c_str(), caption.c_str(), style);
+}
+
+int Prompt(HWND owner, const std::wstring& text, UINT style) {
+    return PromptWithCaption(owner, text, ApplicationTitle(), style);
 }
 
 std::wstring WithDetail(UINT stringId, const std::wstring& detail) {
@@ -47,6 +51,11 @@ std::wstring LoadedSheafConvErrorText() {
 }
 
 } // namespace
+
+int ShowCaptionedMessage(HWND owner, const std::wstring& text, const std::wstring& caption,
+                         UINT style) {
+    return PromptWithCaption(owner, text, caption, style);
+}
 
 void SetMessagePrompter(MessagePrompter* prompter) {
     installedPrompter.store(prompter);

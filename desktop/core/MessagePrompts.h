@@ -35,6 +35,9 @@ std::wstring SystemErrorText(DWORD code);
 std::wstring ConverterErrorText(int32_t code, const ConverterLibrary* source = nullptr);
 
 int ShowMessage(HWND owner, UINT stringId, UINT style);
+// A message under a caption of its own.
+int ShowCaptionedMessage(HWND owner, const std::wstring& text, const std::wstring& caption,
+                         UINT style);
 int ShowTextMessage(HWND owner, UINT stringId, const std::wstring& text, UINT style);
 int ShowCodeMessage(HWND owner, int32_t code, UINT stringId, UINT style,
                     const ConverterLibrary* source = nullptr);

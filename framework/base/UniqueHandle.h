@@ -68,6 +68,18 @@ struct FindHandleTraits {
     static void close(Type handle) { FindClose(handle); }
 };
 
+struct GdiObjectTraits {
+    using Type = HGDIOBJ;
+    static Type invalid() { return nullptr; }
+    static void close(Type handle) { DeleteObject(handle); }
+};
+
+struct ChangeNotificationTraits {
+    using Type = HANDLE;
+    static Type invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(Type handle) { FindCloseChangeNotification(handle); }
+};
+
 // CreateFile and FindFirstFile return INVALID_HANDLE_VALUE on failure; threads,
 // events and mappings return NULL.
 using FileHandle = UniqueHandle<FileHandleTraits>;
@@ -75,5 +87,6 @@ using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using ModuleHandle = UniqueHandle<ModuleHandleTraits>;
 using RegistryKey = UniqueHandle<RegistryKeyTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
+using GdiObject = UniqueHandle<GdiObjectTraits>;
 
 } // namespace quire

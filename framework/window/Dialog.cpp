@@ -22,6 +22,13 @@ HWND Dialog::createModeless(HINSTANCE instance, UINT templateId, HWND owner) {
                               reinterpret_cast<LPARAM>(this));
 }
 
+HWND Dialog::createIndirectModeless(HINSTANCE instance, const DLGTEMPLATE* dialogTemplate,
+                                    HWND owner) {
+    modal_ = false;
+    return CreateDialogIndirectParamW(instance, dialogTemplate, owner, &Dialog::procedure,
+                                      reinterpret_cast<LPARAM>(this));
+}
+
 bool Dialog::onCommand(UINT id, UINT, HWND) {
     if (id == IDOK || id == IDCANCEL) {
         endDialog(id);
@@ -29,6 +36,16 @@ bool Dialog::onCommand(UINT id, UINT, HWND) {
     }
     return false;
 }
+
+bool Dialog::onClose(WPARAM) {
+    return onCommand(IDCANCEL, BN_CLICKED, nullptr);
+}
+
+bool Dialog::onNotify(int, NMHDR&, INT_PTR&) {
+    return false;
+}
+
+void Dialog::onSize(UINT, int, int) {}
 
 bool Dialog::onMessage(UINT, WPARAM, LPARAM, INT_PTR&) {
     return false;
@@ -68,15 +85,25 @@ INT_PTR Dialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         return onCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
     case WM_CLOSE:
-        return onCommand(IDCANCEL, BN_CLICKED, nullptr);
-    default: {
-        INT_PTR result = FALSE;
-        if (onMessage(message, wParam, lParam, result)) {
-            return result;
+        return onClose(wParam);
+    case WM_SIZE:
+        onSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+        break;
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        INT_PTR result = 0;
+        if (header && onNotify(static_cast<int>(header->idFrom), *header, result)) {
+            setResult(result);
+            return TRUE;
         }
-        return FALSE;
+        break;
     }
+    default:
+        break;
     }
+    // Messages without a typed handler, and notifications the typed one left.
+    INT_PTR result = FALSE;
+    return onMessage(message, wParam, lParam, result) ? result : FALSE;
 }
 
 INT_PTR CALLBACK Dialog::procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

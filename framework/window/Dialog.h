@@ -20,6 +20,7 @@ public:
     INT_PTR runModal(HINSTANCE instance, UINT templateId, HWND owner);
     // Creates the dialog modeless; null on failure.
     HWND createModeless(HINSTANCE instance, UINT templateId, HWND owner);
+    HWND createIndirectModeless(HINSTANCE instance, const DLGTEMPLATE* dialogTemplate, HWND owner);
 
     HWND handle() const { return hwnd_; }
 
@@ -28,11 +29,19 @@ protected:
     virtual BOOL onInitDialog() { return TRUE; }
     // Return true when the command was handled.
     virtual bool onCommand(UINT id, UINT notifyCode, HWND control);
+    // The close request and its wParam; by default the same as Cancel.
+    virtual bool onClose(WPARAM wParam);
+    // Notifications from child controls; return true and set result when handled.
+    virtual bool onNotify(int controlId, NMHDR& header, INT_PTR& result);
+    virtual void onSize(UINT kind, int width, int height);
     // Every other message; return true and set result when handled.
     virtual bool onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
     virtual void onDestroy() {}
 
     void endDialog(INT_PTR result);
+    // Sets the dialog procedure's result for messages whose answer is not the
+    // return value (notifications, WM_CTLCOLOR... excepted).
+    void setResult(LONG_PTR result) { SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result); }
     HWND item(int id) const { return GetDlgItem(hwnd_, id); }
     // Places the dialog over its owner, or over the work area when the owner
     // is missing, hidden or minimised, and keeps it inside the work area.
