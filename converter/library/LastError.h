@@ -1,12 +1,17 @@
 #pragma once
 
+#include "base/ErrorText.h"
+
 #include <string>
 
 namespace sheaf {
 
-// The text of the most recent failure, one for the whole process.  Never
-// cleared: it always explains the last failure, however long ago.
-void setLastError(const std::string& text);
-std::string lastError();
+// The text of the library's most recent failure, one for the whole process.
+inline void setLastError(const std::string& text) {
+    quire::ModuleErrorText::Set(text);
+}
+inline std::string lastError() {
+    return quire::ModuleErrorText::Get();
+}
 
 } // namespace sheaf

@@ -8,14 +8,10 @@
 #include "LastError.h"
 #include "SheafError.h"
 
-#include <algorithm>
-#include <cstring>
 #include <memory>
 #include <new>
 
 namespace {
-
-constexpr int kLastErrorLimit = 1023;
 
 // Runs a conversion on the caller's workbook and maps whatever it throws.
 template <typename Conversion> int convertAttached(IDispatch* workbook, Conversion conversion) {
@@ -87,19 +83,10 @@ __declspec(dllexport) int SHEAF_CALL
 }
 
 __declspec(dllexport) int SHEAF_CALL GetLastErrorString(char* buffer, int size) {
-    // A buffer without room for the terminator gets nothing at all.
-    if (!buffer || size < 1) {
-        return 0;
-    }
     try {
-        const std::string text = sheaf::lastError();
-        const int count = std::min({size - 1, kLastErrorLimit, static_cast<int>(text.size())});
-        std::memcpy(buffer, text.data(), static_cast<size_t>(count));
-        buffer[count] = '\0';
-        return count;
+        return quire::CopyErrorText(sheaf::lastError(), buffer, size);
     } catch (...) {
-        buffer[0] = '\0';
-        return 0;
+        return quire::CopyErrorText({}, buffer, size);
     }
 }
 

@@ -2,24 +2,17 @@
 
 #include "ProgramFolder.h"
 #include "TextConversion.h"
+#include "base/ErrorText.h"
 #include "base/LibraryBinding.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace quire::sync {
 
-namespace {
-
-// Longest last error text the program reads from a converter.
-constexpr int kLastErrorChars = 1023;
-
-} // namespace
-
 std::wstring ConverterLibrary::LastErrorText() const {
-    char buffer[kLastErrorChars + 1] = {};
+    char buffer[kConverterErrorTextLimit + 1] = {};
     const int count = GetLastErrorString(buffer, static_cast<int>(sizeof buffer));
-    buffer[std::clamp(count, 0, kLastErrorChars)] = '\0';
+    buffer[std::clamp(count, 0, kConverterErrorTextLimit)] = '\0';
     return FromAnsi(buffer);
 }
 
@@ -83,14 +76,7 @@ int BoundConverterLibrary::GetLastErrorString(char* buffer, int size) const {
     if (getLastErrorString_ != nullptr) {
         return getLastErrorString_(buffer, size);
     }
-    if (buffer == nullptr || size < 1) {
-        return 0;
-    }
-    const std::string text = "Error loading library " + ToAnsi(fileName_);
-    const int count = std::min({size - 1, kLastErrorChars, static_cast<int>(text.size())});
-    memcpy(buffer, text.data(), static_cast<size_t>(count));
-    buffer[count] = '\0';
-    return count;
+    return CopyErrorText("Error loading library " + ToAnsi(fileName_), buffer, size);
 }
 
 } // namespace quire::sync

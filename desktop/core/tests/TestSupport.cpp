@@ -199,4 +199,25 @@ int ScriptedPrompter::Show(HWND owner, const std::wstring& text, const std::wstr
     return answer;
 }
 
+RunningWorker::RunningWorker(const WorkerEnvironment& environment)
+    : threadId_(StartTransferWorker(environment)) {
+    if (threadId_ != 0) {
+        thread_ = OpenThread(SYNCHRONIZE, FALSE, threadId_);
+    }
+}
+
+RunningWorker::~RunningWorker() {
+    if (thread_ == nullptr) {
+        return;
+    }
+    PostToWorker(threadId_, WM_QUIT, 0, 0);
+    while (MsgWaitForMultipleObjects(1, &thread_, FALSE, 10000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&message);
+        }
+    }
+    CloseHandle(thread_);
+}
+
 } // namespace quire::sync::test

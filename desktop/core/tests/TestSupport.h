@@ -4,6 +4,7 @@
 
 #include "MessagePrompts.h"
 #include "RemoteListing.h"
+#include "TransferWorker.h"
 
 #include <windows.h>
 
@@ -110,6 +111,24 @@ private:
     std::deque<int> answers_;
     std::function<void()> onPrompt_;
     std::vector<Prompt> prompts_;
+};
+
+// A transfer worker thread for one test: started on construction, told to
+// quit and waited for on destruction, while the caller's thread keeps
+// handling the messages the worker may still send (its disconnect report).
+class RunningWorker {
+public:
+    explicit RunningWorker(const WorkerEnvironment& environment);
+    ~RunningWorker();
+    RunningWorker(const RunningWorker&) = delete;
+    RunningWorker& operator=(const RunningWorker&) = delete;
+
+    DWORD ThreadId() const { return threadId_; }
+    bool Started() const { return thread_ != nullptr; }
+
+private:
+    DWORD threadId_ = 0;
+    HANDLE thread_ = nullptr;
 };
 
 } // namespace quire::sync::test

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 
 namespace quire::sync {
@@ -42,22 +43,13 @@ protected:
         step_.dialog = job_.Handle();
 
         environment_ = {mainWindow_.Handle(), &converters_, &wireless_, &credentials_};
-        threadId_ = StartTransferWorker(environment_);
-        ASSERT_NE(threadId_, 0u);
-        thread_ = OpenThread(SYNCHRONIZE, FALSE, threadId_);
+        worker_.emplace(environment_);
+        ASSERT_TRUE(worker_->Started());
+        threadId_ = worker_->ThreadId();
     }
 
     void TearDown() override {
-        PostToWorker(threadId_, WM_QUIT, 0, 0);
-        // The worker may still report its disconnect: keep handling messages.
-        while (MsgWaitForMultipleObjects(1, &thread_, FALSE, 10000, QS_ALLINPUT) ==
-               WAIT_OBJECT_0 + 1) {
-            MSG message;
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                DispatchMessageW(&message);
-            }
-        }
-        CloseHandle(thread_);
+        worker_.reset();
         CurrentStep.store(nullptr);
     }
 
@@ -107,8 +99,8 @@ protected:
     FakeSkylinkState* skylink_ = nullptr;
     FakeConverterState* converter_ = nullptr;
     TransferStep step_;
+    std::optional<test::RunningWorker> worker_;
     DWORD threadId_ = 0;
-    HANDLE thread_ = nullptr;
 };
 
 TEST_F(TransferWorkerTest, RefreshListsTheSyncFolderThenClearsTheStatus) {

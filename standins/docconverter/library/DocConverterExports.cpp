@@ -6,15 +6,6 @@
 #include "DocumentConversion.h"
 #include "LastError.h"
 
-#include <algorithm>
-#include <cstring>
-
-namespace {
-
-constexpr int kLastErrorLimit = 1023;
-
-} // namespace
-
 extern "C" {
 
 int SHEAF_CALL DeviceExport(const char* sourcePath, const char* destinationPath,
@@ -30,18 +21,10 @@ int SHEAF_CALL DeviceImport(const char* sourcePath, const char* destinationPath,
 }
 
 int SHEAF_CALL GetLastErrorString(char* buffer, int size) {
-    if (!buffer || size < 1) {
-        return 0;
-    }
     try {
-        const std::string text = docconv::lastError();
-        const int count = std::min({size - 1, kLastErrorLimit, static_cast<int>(text.size())});
-        std::memcpy(buffer, text.data(), static_cast<size_t>(count));
-        buffer[count] = '\0';
-        return count;
+        return quire::CopyErrorText(docconv::lastError(), buffer, size);
     } catch (...) {
-        buffer[0] = '\0';
-        return 0;
+        return quire::CopyErrorText({}, buffer, size);
     }
 }
 

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <optional>
 #include <iterator>
 
 namespace quire::sync {
@@ -37,21 +38,13 @@ protected:
         ASSERT_NE(converters_.Find(DocumentKind::WordProcessing), nullptr);
         step_.dialog = job_.Handle();
         environment_ = {mainWindow_.Handle(), &converters_, &wireless_, &credentials_};
-        threadId_ = StartTransferWorker(environment_);
-        ASSERT_NE(threadId_, 0u);
-        thread_ = OpenThread(SYNCHRONIZE, FALSE, threadId_);
+        worker_.emplace(environment_);
+        ASSERT_TRUE(worker_->Started());
+        threadId_ = worker_->ThreadId();
     }
 
     void TearDown() override {
-        PostToWorker(threadId_, WM_QUIT, 0, 0);
-        while (MsgWaitForMultipleObjects(1, &thread_, FALSE, 10000, QS_ALLINPUT) ==
-               WAIT_OBJECT_0 + 1) {
-            MSG message;
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                DispatchMessageW(&message);
-            }
-        }
-        CloseHandle(thread_);
+        worker_.reset();
         CurrentStep.store(nullptr);
     }
 
@@ -83,8 +76,8 @@ protected:
     WirelessCredentials credentials_{L"server", L"pin", L"word"};
     WorkerEnvironment environment_;
     TransferStep step_;
+    std::optional<test::RunningWorker> worker_;
     DWORD threadId_ = 0;
-    HANDLE thread_ = nullptr;
 };
 
 TEST_F(DocConverterBinding, ExportMakesAHandheldDocumentAndImportBringsItBack) {
