@@ -65,10 +65,11 @@ public:
         chooseSheets();
         encodeFormulas();
         writeGlobals();
-        for (size_t i = 0; i < written_.size(); ++i) {
+        // A book without worksheets still gets its placeholder's stream.
+        for (size_t i = 0; i < boundSheetOffsets_.size(); ++i) {
             le::set32(out_.stream().data() + boundSheetOffsets_[i],
                       static_cast<uint32_t>(out_.position()));
-            writeSheet(book_.sheets[written_[i]], i);
+            writeSheet(writtenSheet(i), i);
         }
         WriteOutcome outcome;
         outcome.bytes = std::move(out_.stream());

@@ -89,6 +89,25 @@ xls::Book sampleBook() {
     return book;
 }
 
+// A book of chart sheets alone is saved with one empty worksheet in their
+// place, which must open again (its stream was once never written).
+TEST(XlsRoundTrip, BookWithoutWorksheetsOpensAgainWithItsPlaceholder) {
+    xls::Book book;
+    xls::Sheet& chart = book.sheets.emplace_back();
+    chart.name = "Strings";
+    chart.kind = xls::SheetKind::Chart;
+    const xls::WriteOutcome written = xls::writeXlsFile(book);
+    ASSERT_EQ(written.notes.size(), 2u);
+
+    xls::Book read;
+    const xls::ReadOutcome outcome = xls::readXlsFile(written.bytes, read);
+    ASSERT_TRUE(outcome.ok) << outcome.error;
+    ASSERT_EQ(read.sheets.size(), 1u);
+    EXPECT_EQ(read.sheets[0].name, "Sheet1");
+    EXPECT_EQ(read.sheets[0].kind, xls::SheetKind::Worksheet);
+    EXPECT_TRUE(read.sheets[0].cells.empty());
+}
+
 TEST(XlsRoundTrip, BookComesBackWithEverythingInScope) {
     const xls::Book book = sampleBook();
     const xls::WriteOutcome written = xls::writeXlsFile(book);
