@@ -17,6 +17,16 @@ namespace {
 
 constexpr DWORD kConnectionPollMs = 100;
 
+// Waits one poll slice while still answering what other threads send to this
+// thread's windows: the worker may be inside SendMessageW to the main window
+// (a listing, a status text) and reach the disconnect only once that returns,
+// so sleeping here would wait forever.
+void WaitHandlingSentMessages(DWORD milliseconds) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds, QS_SENDMESSAGE);
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+}
+
 std::optional<ImageRole> ImageOfKind(int32_t kind) {
     switch (kind) {
     case REMOTE_SHEAF:
@@ -225,7 +235,7 @@ void MainWindow::Connect() {
         if (PostToWorker(workerThread_, WM_COMMAND, MAKEWPARAM(CMD_DISCONNECT_WIRELESS, 0), 0)) {
             // The worker clears the flag before it reports the new state.
             while (ConnectionOpen()) {
-                Sleep(kConnectionPollMs);
+                WaitHandlingSentMessages(kConnectionPollMs);
             }
         }
         return;

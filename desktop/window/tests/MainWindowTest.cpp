@@ -410,6 +410,9 @@ TEST(WirelessPaneTest, ChoosingTheServerLogsInAndListsThenDisconnects) {
               TRUE);
     // Not remembered: the password is not stored.
     EXPECT_FALSE(harness.Settings().ReadString(L"wspassword"));
+    // A listing that the worker is still delivering when the disconnect
+    // starts: the window must take it while it waits, or both wait forever.
+    SendMessageW(harness.Window(), WM_COMMAND, MAKEWPARAM(CMD_REFRESH_REMOTE, 0), 0);
     harness.Command(ID_CONNECT);
     EXPECT_EQ(WirelessConnected.load(), 0);
     ASSERT_TRUE(harness.Messages().Until([&] {
