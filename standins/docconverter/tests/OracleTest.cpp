@@ -24,17 +24,6 @@ namespace fs = std::filesystem;
 using namespace docconv;
 using namespace docconv::testing;
 
-std::vector<uint8_t> readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void writeFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
 std::string quoted(const fs::path& path) {
     return "'" + path.string() + "'";
 }

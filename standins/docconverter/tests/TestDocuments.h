@@ -2,8 +2,13 @@
 
 #include "TextDocument.h"
 
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <initializer_list>
+#include <iterator>
 #include <string>
+#include <vector>
 
 // Small documents for the tests, built a paragraph at a time.
 namespace docconv::testing {
@@ -62,6 +67,18 @@ inline TextDocument longDocument(size_t paragraphs) {
                                           {" ende ÄÖÜ", kPlain}}));
     }
     return d;
+}
+
+// Whole files in and out, for the tests that go through files.
+inline std::vector<uint8_t> readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+inline void writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 } // namespace docconv::testing
