@@ -278,8 +278,10 @@ void TransferWorker::RunConversionStep(UINT message, TransferStep* step) {
         const ConverterTable& converters = *environment_.converters;
         if (message == MSG_IMPORT_CONVERT) {
             ConvertToPc(converters, step->kind, *step);
-        } else {
-            ConvertToHandheld(converters, step->kind, *step);
+        } else if (ConvertToHandheld(converters, step->kind, *step) == 0) {
+            // The job sends only the files that exist: a failed conversion's
+            // file, empty or partial, must never reach the handheld's copy.
+            DeleteFileW(step->secondPath);
         }
     }
     if (ContinueFlag.load() == 1) {

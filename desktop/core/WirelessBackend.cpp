@@ -156,8 +156,12 @@ bool WirelessBackend::OnRemotePath(const std::wstring& remoteFolder, const std::
 }
 
 std::wstring WirelessBackend::ErrorText() const {
+    return WirelessErrorText(link_);
+}
+
+std::wstring WirelessErrorText(const WirelessLink& link) {
     char buffer[kErrorTextBytes] = {};
-    if (!link_.IsLoaded() || link_.Calls().getLastError(buffer, kErrorTextBytes) == 0) {
+    if (!link.IsLoaded() || link.Calls().getLastError(buffer, kErrorTextBytes) == 0) {
         return ResourceText(IDS_UNKNOWN_WIRELESS_ERROR);
     }
     buffer[kErrorTextBytes - 1] = '\0';

@@ -49,6 +49,9 @@ private:
     HWND mainWindow_;
 };
 
+// The library's last error text, or "Unknown wireless server error".
+std::wstring WirelessErrorText(const WirelessLink& link);
+
 // The callbacks handed to the library.
 int __stdcall AddListedEntry(const char* name, uint32_t size, int32_t kind, void* context) noexcept;
 int __stdcall ReportTransferProgress(uint32_t bytesDone) noexcept;

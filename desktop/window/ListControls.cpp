@@ -7,9 +7,13 @@
 namespace quire::sync {
 
 std::wstring ListItemText(HWND list, int index) {
+    return ListItemSubText(list, index, 0);
+}
+
+std::wstring ListItemSubText(HWND list, int index, int column) {
     wchar_t text[kPathChars] = {};
     LVITEMW item{};
-    item.iSubItem = 0;
+    item.iSubItem = column;
     item.pszText = text;
     item.cchTextMax = static_cast<int>(kPathChars);
     SendMessageW(list, LVM_GETITEMTEXTW, index, reinterpret_cast<LPARAM>(&item));
@@ -52,14 +56,18 @@ int AppendListItem(HWND list, const std::wstring& name, int image,
     return index;
 }
 
+int FindListText(HWND list, const std::wstring& text) {
+    LVFINDINFOW find{};
+    find.flags = LVFI_STRING;
+    find.psz = text.c_str();
+    return static_cast<int>(SendMessageW(list, LVM_FINDITEMW, static_cast<WPARAM>(-1),
+                                         reinterpret_cast<LPARAM>(&find)));
+}
+
 int Reselect(HWND list, const std::vector<std::wstring>& texts) {
     int first = -1;
     for (const std::wstring& text : texts) {
-        LVFINDINFOW find{};
-        find.flags = LVFI_STRING;
-        find.psz = text.c_str();
-        const int index = static_cast<int>(SendMessageW(
-            list, LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+        const int index = FindListText(list, text);
         if (index >= 0) {
             ListView_SetItemState(list, index, LVIS_SELECTED, LVIS_SELECTED);
             if (first < 0) {

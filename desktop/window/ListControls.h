@@ -15,6 +15,10 @@ namespace quire::sync {
 int AppendListItem(HWND list, const std::wstring& name, int image,
                    const std::optional<uint32_t>& size);
 std::wstring ListItemText(HWND list, int index);
+std::wstring ListItemSubText(HWND list, int index, int column);
+// The index of the item with this text by the list's own search (which
+// ignores case), or -1.
+int FindListText(HWND list, const std::wstring& text);
 int ListItemImage(HWND list, int index);
 std::vector<std::wstring> SelectedListTexts(HWND list);
 // Selects each text found by the list's own search (which ignores case);

@@ -9,6 +9,8 @@
 #include "WindowState.h"
 #include "window/Module.h"
 
+#include <windowsx.h>
+
 #include <cwchar>
 
 namespace quire::sync {
@@ -89,6 +91,7 @@ MainWindow::MainWindow(MainWindowEnvironment environment)
     if (!environment_.endProcess) {
         environment_.endProcess = &EndProcessNow;
     }
+    InstallDefaultFileOperations(environment_);
     watch_->ownChangeEvent = ownChangeEvent_.get();
     StoreFixedText(RemoteLocation, std::wstring(1, TARGET_WIRELESS));
 }
@@ -457,6 +460,30 @@ bool MainWindow::RunCommand(UINT id) {
         SetFocus(localList_);
         StartRenameOfFocusedList();
         return true;
+    case ID_LOCAL_RENAME_AT_POINT:
+        RenameAtPoint(localList_, localClickPoint_);
+        return true;
+    case ID_REMOTE_RENAME_AT_POINT:
+        RenameAtPoint(remoteList_, remoteClickPoint_);
+        return true;
+    case ID_EXPORT:
+        ExportSelection();
+        return true;
+    case ID_IMPORT:
+        ImportSelection();
+        return true;
+    case ID_LOCAL_DELETE:
+        DeleteLocalSelection();
+        return true;
+    case ID_REMOTE_DELETE:
+        DeleteRemoteSelection();
+        return true;
+    case ID_LOCAL_NEW_FOLDER:
+        NewLocalFolder();
+        return true;
+    case ID_REMOTE_NEW_FOLDER:
+        NewRemoteFolder();
+        return true;
     case ID_REMOTE_RENAME:
         SetFocus(remoteList_);
         StartRenameOfFocusedList();
@@ -545,6 +572,17 @@ void MainWindow::StartRenameOfFocusedList() {
     }
 }
 
+void MainWindow::RenameAtPoint(HWND list, POINT clickPoint) {
+    LVHITTESTINFO hit{};
+    hit.pt = clickPoint;
+    const int index =
+        static_cast<int>(SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    if (index >= 0 && (hit.flags & LVHT_ONITEM)) {
+        SetFocus(list);
+        SendMessageW(list, LVM_EDITLABELW, index, 0);
+    }
+}
+
 void MainWindow::SelectAllOfFocusedList() {
     HWND focus = GetFocus();
     if (focus != localList_ && focus != remoteList_) {
@@ -613,21 +651,51 @@ bool MainWindow::onNotify(int controlId, NMHDR& header, INT_PTR& result) {
         return true;
     }
     case LVN_BEGINLABELEDITW:
-        labelEditing_ = true;
-        result = FALSE;
+        result =
+            BeginLabelEdit(local, reinterpret_cast<const NMLVDISPINFOW&>(header)) ? FALSE : TRUE;
         return true;
     case LVN_ENDLABELEDITW:
-        labelEditing_ = false;
-        // Renames come with the file operations; the label keeps its text.
+        EndLabelEdit(local, reinterpret_cast<const NMLVDISPINFOW&>(header));
+        // The new name shows when the pane is listed again.
         result = FALSE;
+        return true;
+    case LVN_BEGINDRAG:
+        BeginDrag(!local);
         return true;
     default:
         return false;
     }
 }
 
-bool MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
+bool MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
     switch (message) {
+    case WM_LOCAL_RENAME:
+    case WM_REMOTE_RENAME: {
+        const std::unique_ptr<std::wstring> source(reinterpret_cast<std::wstring*>(wParam));
+        const std::unique_ptr<std::wstring> target(reinterpret_cast<std::wstring*>(lParam));
+        if (source && target) {
+            if (message == WM_LOCAL_RENAME) {
+                RenameLocal(*source, *target);
+            } else {
+                RenameRemote(*source, *target);
+            }
+        }
+        return true;
+    }
+    case WM_MOUSEMOVE:
+        if (dragging_) {
+            MoveDrag(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        }
+        return dragging_;
+    case WM_LBUTTONUP:
+        if (dragging_) {
+            EndDrag(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, true);
+            return true;
+        }
+        return false;
+    case WM_CAPTURECHANGED:
+        EndDrag(POINT{}, false);
+        return false;
     case WM_LOCAL_SELECTION_CHANGED:
         localChangePosted_ = false;
         UpdateLocalStates();

@@ -6,6 +6,7 @@
 #include "RemoteListing.h"
 #include "SettingsStore.h"
 #include "SmallDialogs.h"
+#include "TransferJob.h"
 #include "TransferWorker.h"
 #include "WirelessLink.h"
 #include "base/UniqueHandle.h"
@@ -14,6 +15,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <functional>
 #include <memory>
@@ -45,6 +47,14 @@ struct MainWindowEnvironment {
     std::function<std::optional<std::wstring>()> documentsFolder;
     // Ends the process when no remote target exists.
     std::function<void(UINT exitCode)> endProcess;
+    // Where transfer jobs make their temporary files; empty: the user's.
+    std::wstring temporaryFolder;
+    // The question about a name that exists at the destination (1 Overwrite,
+    // 2 Skip, 3 Rename... with the name changed); unset: the dialog.
+    std::function<INT_PTR(HWND owner, wchar_t (&name)[kPathChars], bool cannotReplace)>
+        askOverwrite;
+    // The shell's file operations (delete and rename with undo); unset: the shell.
+    std::function<int(SHFILEOPSTRUCTW& operation)> shellOperation;
 };
 
 struct ImageListTraits {
@@ -124,10 +134,40 @@ private:
     void UpdateRemoteStates();
     bool ConnectionOpen() const;
 
+    // Export, import and remote delete (Transfers.cpp).
+    void ExportSelection();
+    void ImportSelection();
+    void DeleteRemoteSelection();
+    std::optional<std::wstring> ExportName(std::wstring name);
+    std::optional<std::wstring> ImportPath(std::wstring name);
+    bool ProbeImportDestinations(const TransferJob& job);
+    TransferJob NewJob(TransferJob::Operation operation) const;
+    void RunJob(TransferJob& job);
+
+    // Delete, rename and new folders (FileOperations.cpp).
+    void DeleteLocalSelection();
+    bool BeginLabelEdit(bool local, const NMLVDISPINFOW& info);
+    void EndLabelEdit(bool local, const NMLVDISPINFOW& info);
+    void RenameLocal(const std::wstring& source, const std::wstring& target);
+    void RenameRemote(std::wstring source, const std::wstring& target);
+    void NewLocalFolder();
+    void NewRemoteFolder();
+    bool ConfirmExtensionChange() const;
+    int RunShellOperation(SHFILEOPSTRUCTW& operation);
+    std::wstring RemotePathOf(const std::wstring& name) const;
+    void WaitForOwnChange();
+
+    // Dragging between the panes (DragAndDrop.cpp).
+    void BeginDrag(bool fromRemote);
+    void MoveDrag(POINT clientPoint);
+    void EndDrag(POINT clientPoint, bool drop);
+    bool PointInDropList(POINT clientPoint) const;
+
     // Shared by both panes.
     void PostSelectionChanged(bool local);
     void SetCommandEnabled(UINT id, bool enabled, HWND toolbar, HMENU context);
     void StartRenameOfFocusedList();
+    void RenameAtPoint(HWND list, POINT clickPoint);
     void SelectAllOfFocusedList();
 
     MainWindowEnvironment environment_;
@@ -158,6 +198,9 @@ private:
     DWORD capabilityWord_ = 0;
     std::wstring deviceFilesText_, wirelessServerText_;
 };
+
+// Fills the unset file-operation seams of an environment with the real ones.
+void InstallDefaultFileOperations(MainWindowEnvironment& environment);
 
 // The capability word of an already loaded device-link library, else 0.
 DWORD ReadCapabilityWord();
