@@ -43,16 +43,31 @@ void Pump::For(DWORD ms) {
     Until(nullptr, ms);
 }
 
+// The paths of a shell path list: each zero-terminated, ended by an empty one.
+std::vector<std::wstring> PathListEntries(const wchar_t* list) {
+    std::vector<std::wstring> paths;
+    for (; list != nullptr && *list != L'\0'; list += wcslen(list) + 1) {
+        paths.emplace_back(list);
+    }
+    return paths;
+}
+
 void MakeFolder(const std::wstring& path) {
     CreateDirectoryW(path.c_str(), nullptr);
 }
 
-WindowHarness::WindowHarness(const HarnessOptions& options) {
-    const SettingsStore settings(HKEY_CURRENT_USER, scratch_.KeyPath());
+WindowHarness::WindowHarness(const HarnessOptions& options) : options_(options) {
+    settingsKey_ = scratch_.KeyPath();
+    if (options.settingsUnderUserRoot) {
+        settingsKey_ += L"\\SOFTWARE\\Halvorn\\QuireSync";
+    }
+    const SettingsStore settings(HKEY_CURRENT_USER, settingsKey_);
     syncFolder_ = scratch_.PathOf(L"device");
     documents_ = scratch_.PathOf(L"documents");
+    temporary_ = scratch_.PathOf(L"temp");
     MakeFolder(syncFolder_);
     MakeFolder(documents_);
+    MakeFolder(temporary_);
     if (options.syncFolder) {
         settings.WriteString(L"local synch folder", syncFolder_);
     }
@@ -69,9 +84,14 @@ WindowHarness::WindowHarness(const HarnessOptions& options) {
                         &key, nullptr);
         RegCloseKey(key);
     }
-    wireless_ = std::make_unique<WirelessLink>(
-        options.wireless ? std::wstring(QUIRE_TEST_DOUBLES_DIR) : scratch_.Folder());
-    converters_ = std::make_unique<ConverterTable>(scratch_.Folder());
+    std::wstring wirelessFolder = options.wireless ? std::wstring(QUIRE_TEST_DOUBLES_DIR)
+                                                   : scratch_.Folder();
+    if (!options.wirelessFolder.empty()) {
+        wirelessFolder = options.wirelessFolder;
+    }
+    wireless_ = std::make_unique<WirelessLink>(wirelessFolder);
+    converters_ = std::make_unique<ConverterTable>(
+        options.convertersFolder.empty() ? scratch_.Folder() : options.convertersFolder);
 }
 
 WindowHarness::~WindowHarness() {
@@ -90,7 +110,24 @@ bool WindowHarness::Open() {
     environment.wireless = wireless_.get();
     environment.credentials = &credentials_;
     environment.converters = converters_.get();
-    environment.settings = SettingsStore(HKEY_CURRENT_USER, scratch_.KeyPath());
+    environment.settings = SettingsStore(HKEY_CURRENT_USER, settingsKey_);
+    environment.temporaryFolder = temporary_;
+    if (options_.askOverwrite) {
+        environment.askOverwrite = [ask = options_.askOverwrite](
+                                       HWND owner, wchar_t(&name)[kPathChars], bool cannotReplace) {
+            return ask(owner, name, cannotReplace);
+        };
+    }
+    environment.shellOperation = [this](SHFILEOPSTRUCTW& operation) {
+        shellOperations_.push_back(ShellCall{operation.wFunc, operation.fFlags,
+                                             PathListEntries(operation.pFrom),
+                                             PathListEntries(operation.pTo)});
+        if (options_.shellOperation) {
+            return options_.shellOperation(operation);
+        }
+        operation.fFlags |= FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+        return SHFileOperationW(&operation);
+    };
     environment.desktopManagerRoot = HKEY_CURRENT_USER;
     environment.desktopManagerKey = managerKey_;
     environment.documentsFolder = [this] { return std::optional<std::wstring>(documents_); };

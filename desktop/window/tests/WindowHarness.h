@@ -10,6 +10,7 @@
 #include "window/MessageLoop.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <functional>
 #include <memory>
@@ -39,6 +40,17 @@ struct HarnessOptions {
     bool desktopManager = true;
     std::wstring remoteLocation; // "last remote", when given
     std::wstring lastDir;        // "last dir", when given
+    // Folders to bind the converters and the wireless client from, instead of
+    // none and the skylink double.
+    std::wstring convertersFolder;
+    std::wstring wirelessFolder;
+    // The settings in SOFTWARE\Halvorn\QuireSync under the scratch key, as a
+    // synchronisation host given that key as the user's root finds them.
+    bool settingsUnderUserRoot = false;
+    // The window's questions about existing names and its shell operations;
+    // unset: the real dialog and the shell without its confirmations.
+    std::function<INT_PTR(HWND, wchar_t (&)[MAX_PATH], bool)> askOverwrite;
+    std::function<int(SHFILEOPSTRUCTW&)> shellOperation;
 };
 
 class WindowHarness {
@@ -54,7 +66,17 @@ public:
     const std::wstring& Documents() const { return documents_; }
     std::vector<UINT> ExitCodes() const { return exitCodes_; }
     const std::vector<ScriptedPrompter::Prompt> Prompts() const { return prompter_.Prompts(); }
-    SettingsStore Settings() const { return SettingsStore(HKEY_CURRENT_USER, scratch_.KeyPath()); }
+    SettingsStore Settings() const { return SettingsStore(HKEY_CURRENT_USER, settingsKey_); }
+    // The key that stands for the user's registry root (see settingsUnderUserRoot).
+    const std::wstring& UserRoot() const { return scratch_.KeyPath(); }
+    const std::wstring& TemporaryFolder() const { return temporary_; }
+    // Every shell operation the window asked for.
+    struct ShellCall {
+        UINT function;
+        FILEOP_FLAGS flags;
+        std::vector<std::wstring> from, to;
+    };
+    const std::vector<ShellCall>& ShellOperations() const { return shellOperations_; }
     const WirelessLink& Wireless() const { return *wireless_; }
 
     // Creates the window and handles its start-up posts.
@@ -74,7 +96,9 @@ private:
     Scratch scratch_;
     ScriptedPrompter prompter_;
     Pump pump_;
-    std::wstring syncFolder_, documents_;
+    std::wstring syncFolder_, documents_, temporary_, settingsKey_;
+    HarnessOptions options_;
+    std::vector<ShellCall> shellOperations_;
     std::unique_ptr<WirelessLink> wireless_;
     WirelessCredentials credentials_;
     std::unique_ptr<ConverterTable> converters_;
