@@ -27,6 +27,15 @@ bool IsPlainEntryName(const std::wstring& name) {
     return IsSafeEntryName(name);
 }
 
+bool IsWirelessEntryName(const std::wstring& name) {
+    if (name.empty() || name == L"." || name == L"..") {
+        return false;
+    }
+    return std::none_of(name.begin(), name.end(), [](wchar_t character) {
+        return character < 0x20 || character == L'/' || character == L'\\';
+    });
+}
+
 bool IsRemoteEntryKind(int32_t kind) {
     return kind >= REMOTE_SHEAF && kind <= REMOTE_PAGE;
 }

@@ -43,6 +43,11 @@ struct RemoteListing {
 // or lands under another name.
 bool IsPlainEntryName(const std::wstring& name);
 
+// A name on the wireless server: one path segment there ("." and "..", "/",
+// "\\" and control characters refused).  The characters a PC file name cannot
+// hold are allowed: they cross in escaped form.
+bool IsWirelessEntryName(const std::wstring& name);
+
 // Whether a kind from outside is one of RemoteEntryKind.
 bool IsRemoteEntryKind(int32_t kind);
 

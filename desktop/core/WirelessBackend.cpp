@@ -24,7 +24,7 @@ std::optional<std::string> WirelessFolderPath(const std::wstring& remoteFolder) 
 
 std::optional<std::string> WirelessPathOfName(const std::wstring& remoteFolder,
                                               const std::wstring& name) {
-    if (!IsPlainEntryName(name)) {
+    if (!IsWirelessEntryName(name)) {
         return std::nullopt;
     }
     return ToUtf8Path(remoteFolder + L'/' + name);
@@ -38,7 +38,7 @@ int __stdcall AddListedEntry(const char* name, uint32_t size, int32_t kind,
     try {
         auto* listing = static_cast<RemoteListing*>(context);
         const std::optional<std::wstring> wide = FromUtf8Name(name);
-        if (listing != nullptr && wide && IsPlainEntryName(*wide) && IsRemoteEntryKind(kind)) {
+        if (listing != nullptr && wide && IsWirelessEntryName(*wide) && IsRemoteEntryKind(kind)) {
             listing->Add(size, static_cast<RemoteEntryKind>(kind), *wide);
         }
         return 1;
@@ -144,8 +144,8 @@ bool WirelessBackend::OnRemotePath(const std::wstring& remoteFolder, const std::
                                    const std::function<int(const char*)>& call) const {
     const std::optional<std::string> remote = WirelessPathOfName(remoteFolder, name);
     if (!remote) {
-        failure = IsPlainEntryName(name) ? ResourceText(IDS_REMOTE_PATH_TOO_LONG)
-                                         : SystemErrorText(ERROR_INVALID_NAME);
+        failure = IsWirelessEntryName(name) ? ResourceText(IDS_REMOTE_PATH_TOO_LONG)
+                                            : SystemErrorText(ERROR_INVALID_NAME);
         return false;
     }
     if (link_.IsLoaded() && call(remote->c_str()) != 0) {

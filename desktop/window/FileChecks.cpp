@@ -35,6 +35,10 @@ std::optional<std::wstring> ExistingName(const std::wstring& path) {
 }
 
 bool CanReplaceExisting(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return false;
+    }
     FileHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, 0, nullptr));
     return file && GetFileType(file.get()) != FILE_TYPE_CHAR;
@@ -58,7 +62,9 @@ DWORD ProbeFileWrite(const std::wstring& path) {
         DeleteFileW(path.c_str());
         return 0;
     }
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    // Asked of the attributes, not only of the open: an account that may
+    // write anything would open a read-only file all the same.
+    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) {
         return ERROR_ACCESS_DENIED;
     }
     {

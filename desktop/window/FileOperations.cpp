@@ -140,7 +140,8 @@ void MainWindow::EndLabelEdit(bool local, const NMLVDISPINFOW& info) {
         source = std::make_unique<std::wstring>(RemotePathOf(current) + (folder ? L"/" : L""));
         target = std::make_unique<std::wstring>(RemotePathOf(renamed));
     }
-    if (!IsPlainEntryName(renamed)) {
+    const bool wirelessName = !local && RemoteTarget() == TARGET_WIRELESS;
+    if (wirelessName ? !IsWirelessEntryName(renamed) : !IsPlainEntryName(renamed)) {
         // A name with a separator or ".." would move the item elsewhere.
         ShowTextMessage(handle(), IDS_APPLICATION_TITLE, SystemErrorText(ERROR_INVALID_NAME),
                         kErrorStyle);

@@ -232,10 +232,10 @@ void MainWindow::CreateLists() {
         SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL,
                      reinterpret_cast<LPARAM>(paneImages_.get()));
     }
-    if (environment_.wireless && environment_.wireless->CanRename()) {
-        SetWindowLongPtrW(remoteList_, GWL_STYLE,
-                          GetWindowLongPtrW(remoteList_, GWL_STYLE) | LVS_EDITLABELS);
-    }
+    // Renames in the sync folder are always possible; on the wireless server
+    // the begin of editing asks whether the client offers them.
+    SetWindowLongPtrW(remoteList_, GWL_STYLE,
+                      GetWindowLongPtrW(remoteList_, GWL_STYLE) | LVS_EDITLABELS);
     for (HWND box : {locationBox_, targetBox_}) {
         SendMessageW(box, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(paneImages_.get()));
         SetWindowPos(box, nullptr, 0, 0, WindowWidth(box), kDropDownHeight,

@@ -6,6 +6,7 @@
 #include "PaneImages.h"
 #include "Resource.h"
 #include "WindowState.h"
+#include "base/EntryName.h"
 
 #include <cwchar>
 
@@ -123,7 +124,8 @@ std::optional<std::wstring> MainWindow::ImportPath(std::wstring name) {
         if (syncFolder) {
             name = PcNameOfHandheldName(name);
         }
-        if (HasIllegalCharacter(name)) {
+        // A device name would send the document to the device, not a file.
+        if (HasIllegalCharacter(name) || IsDeviceName(EncodeDeviceName(name))) {
             ShowIllegalName(handle(), IDS_ILLEGAL_IMPORT_NAME, name);
             return std::nullopt;
         }

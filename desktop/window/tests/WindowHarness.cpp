@@ -84,8 +84,8 @@ WindowHarness::WindowHarness(const HarnessOptions& options) : options_(options) 
                         &key, nullptr);
         RegCloseKey(key);
     }
-    std::wstring wirelessFolder = options.wireless ? std::wstring(QUIRE_TEST_DOUBLES_DIR)
-                                                   : scratch_.Folder();
+    std::wstring wirelessFolder =
+        options.wireless ? std::wstring(QUIRE_TEST_DOUBLES_DIR) : scratch_.Folder();
     if (!options.wirelessFolder.empty()) {
         wirelessFolder = options.wirelessFolder;
     }

@@ -66,6 +66,7 @@ public:
     const std::wstring& Documents() const { return documents_; }
     std::vector<UINT> ExitCodes() const { return exitCodes_; }
     const std::vector<ScriptedPrompter::Prompt> Prompts() const { return prompter_.Prompts(); }
+    ScriptedPrompter& Prompter() { return prompter_; }
     SettingsStore Settings() const { return SettingsStore(HKEY_CURRENT_USER, settingsKey_); }
     // The key that stands for the user's registry root (see settingsUnderUserRoot).
     const std::wstring& UserRoot() const { return scratch_.KeyPath(); }
