@@ -12,6 +12,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <thread>
 
@@ -63,7 +64,151 @@ HWND WaitForDialog(DWORD processId, HWND except, DWORD timeoutMs = 15000) {
     return nullptr;
 }
 
-bool WaitForItems(HWND list, int atLeast, DWORD timeoutMs = 10000) {
+bool WaitForItems(HWND list, int atLeast, DWORD timeoutMs = 10000);
+
+struct ControlSearch {
+    DWORD processId;
+    HWND except;
+    int controlId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchControl(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<ControlSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId && window != search->except && IsWindowVisible(window) &&
+        GetDlgItem(window, search->controlId) != nullptr) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A visible window of the process, other than the one given, that holds a
+// control of this id: the way to tell dialogs apart in every language.
+HWND WaitForDialogWith(DWORD processId, HWND except, int controlId, DWORD timeoutMs = 15000) {
+    for (DWORD waited = 0;; waited += 20) {
+        ControlSearch search{processId, except, controlId, nullptr};
+        EnumWindows(&MatchControl, reinterpret_cast<LPARAM>(&search));
+        if (search.found || waited >= timeoutMs) {
+            return search.found;
+        }
+        Sleep(20);
+    }
+}
+
+void Press(HWND dialog, int button) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+}
+
+// The middle of a row of a report list, counted from the top of its items.
+POINT RowPoint(HWND list, int row) {
+    RECT place{};
+    GetWindowRect(list, &place);
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    RECT headerPlace{};
+    GetWindowRect(header, &headerPlace);
+    const int rowHeight = 17;
+    return POINT{place.left + 40, headerPlace.bottom + row * rowHeight + rowHeight / 2};
+}
+
+void MoveMouse(POINT point, DWORD flags = 0) {
+    SetCursorPos(point.x, point.y);
+    if (flags) {
+        mouse_event(flags, 0, 0, 0, 0);
+    }
+    Sleep(60);
+}
+
+void Click(POINT point) {
+    MoveMouse(point);
+    MoveMouse(point, MOUSEEVENTF_LEFTDOWN);
+    MoveMouse(point, MOUSEEVENTF_LEFTUP);
+    Sleep(200);
+}
+
+// Exports two workbooks over their handheld copies: the overwrite prompt, the
+// progress dialog while it converts, and the warning after it.
+void ShootExport(HWND window, DWORD processId) {
+    // List items cannot be selected from another process by message: the rows
+    // of the two sample workbooks are clicked instead.
+    HWND local = GetDlgItem(window, IDC_LOCAL_LIST);
+    SetForegroundWindow(window);
+    Sleep(200);
+    Click(RowPoint(local, 1));
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(ID_SELECT_ALL, 0), 0);
+    Sleep(200);
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(ID_EXPORT, 0), 0);
+    // Overwrite prompts, one per workbook, until the progress dialog shows.
+    bool shotPrompt = false;
+    for (;;) {
+        HWND overwrite = nullptr, progress = nullptr;
+        for (DWORD waited = 0; waited < 15000 && !overwrite && !progress; waited += 20) {
+            overwrite = WaitForDialogWith(processId, window, IDC_OVERWRITE_MESSAGE, 0);
+            progress = WaitForDialogWith(processId, window, IDC_TRANSFER_ANIMATION, 0);
+            Sleep(20);
+        }
+        if (progress) {
+            Sleep(250);
+            Shot(L"transfer");
+            break;
+        }
+        if (!overwrite) {
+            return;
+        }
+        if (!shotPrompt) {
+            Sleep(300);
+            Shot(L"export-overwrite");
+            shotPrompt = true;
+        }
+        Press(overwrite, IDOK);
+        Sleep(100);
+    }
+    if (HWND warning = WaitForDialogWith(processId, window, IDC_SYNC_WARNING_DONT_SHOW, 60000)) {
+        Press(warning, IDOK);
+    }
+    WaitForItems(GetDlgItem(window, IDC_REMOTE_LIST), 1);
+}
+
+void ShootDeleteQuestion(HWND window, DWORD processId) {
+    HWND remote = GetDlgItem(window, IDC_REMOTE_LIST);
+    Click(RowPoint(remote, ListView_GetItemCount(remote) - 1));
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(ID_REMOTE_DELETE, 0), 0);
+    if (HWND question = WaitForDialogWith(processId, window, IDNO)) {
+        Sleep(300);
+        Shot(L"delete");
+        Press(question, IDNO);
+        Sleep(200);
+    }
+}
+
+// A real mouse drag of the second local row over the remote list, let go
+// back over the local list, where it does nothing.
+void ShootDrag(HWND window) {
+    SetForegroundWindow(window);
+    Sleep(200);
+    HWND local = GetDlgItem(window, IDC_LOCAL_LIST);
+    HWND remote = GetDlgItem(window, IDC_REMOTE_LIST);
+    const POINT start = RowPoint(local, 1);
+    MoveMouse(start);
+    MoveMouse(start, MOUSEEVENTF_LEFTDOWN);
+    for (int step = 1; step <= 4; ++step) {
+        MoveMouse(POINT{start.x + step * 8, start.y + step * 4});
+    }
+    const POINT over = RowPoint(remote, 3);
+    for (int step = 1; step <= 8; ++step) {
+        MoveMouse(POINT{start.x + (over.x - start.x) * step / 8,
+                        start.y + (over.y - start.y) * step / 8});
+    }
+    Sleep(300);
+    Shot(L"drag");
+    MoveMouse(start);
+    MoveMouse(start, MOUSEEVENTF_LEFTUP);
+}
+
+bool WaitForItems(HWND list, int atLeast, DWORD timeoutMs) {
     for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
         if (ListView_GetItemCount(list) >= atLeast) {
             Sleep(300);
@@ -108,6 +253,9 @@ int DriveProgram(const std::wstring& program, const std::wstring& password) {
     WaitForItems(GetDlgItem(window, IDC_REMOTE_LIST), 1);
     WaitForItems(GetDlgItem(window, IDC_LOCAL_LIST), 1);
     Shot(L"main");
+    ShootExport(window, process.dwProcessId);
+    ShootDeleteQuestion(window, process.dwProcessId);
+    ShootDrag(window);
 
     HWND targets = GetDlgItem(window, IDC_TARGET_BOX);
     const int wireless = static_cast<int>(SendMessageW(targets, CB_GETCOUNT, 0, 0)) - 1;
