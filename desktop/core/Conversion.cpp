@@ -5,18 +5,40 @@
 #include "Resource.h"
 #include "TextConversion.h"
 
+#include <optional>
+
 namespace quire::sync {
 
 namespace {
 
 // Called from inside the converter library: nothing may leave it as an
 // exception.  A report that cannot be made is dropped; the conversion goes on.
-int32_t ReportProgress(int32_t code, const char* text) noexcept {
+// Converters report many times a second: a report within kReportIntervalMs
+// of the last one sent is dropped, each report sent costing a round trip to
+// the window's thread while the conversion waits.  The marks of the end of a
+// conversion (codes 100 and beyond) are always sent.
+constexpr DWORD kReportIntervalMs = 50;
+
+// When the last report of the conversion running on this thread was sent;
+// nothing before its first.
+thread_local std::optional<DWORD> lastReportSentAt;
+
+bool WorthSending(int32_t code) {
+    const DWORD now = GetTickCount();
+    if (code < PROGRESS_CONVERTED && lastReportSentAt &&
+        now - *lastReportSentAt < kReportIntervalMs) {
+        return false;
+    }
+    lastReportSentAt = now;
+    return true;
+}
+
+int32_t ReportProgress(int32_t code, int32_t position, const char* text) noexcept {
     TransferStep* step = CurrentStep.load();
-    if (step != nullptr) {
+    if (step != nullptr && WorthSending(code)) {
         try {
             const std::wstring wide = text ? FromAnsi(text) : std::wstring();
-            SendMessageW(step->dialog, MSG_PROGRESS, static_cast<WPARAM>(code),
+            SendMessageW(step->dialog, MSG_PROGRESS, static_cast<WPARAM>(position),
                          text ? reinterpret_cast<LPARAM>(wide.c_str()) : 0);
         } catch (...) {
         }
@@ -47,6 +69,7 @@ using ConvertFunction = int32_t (ConverterLibrary::*)(const std::wstring&, const
 
 int32_t RunConverter(const ConverterTable& converters, DocumentKind kind, ConvertFunction convert,
                      ProgressCallback progress, const TransferStep& step) {
+    lastReportSentAt.reset();
     ConverterLibrary* library = converters.Find(kind);
     const int32_t result =
         library ? (library->*convert)(step.firstPath, step.secondPath, progress, step.context)
@@ -60,11 +83,11 @@ int32_t RunConverter(const ConverterTable& converters, DocumentKind kind, Conver
 } // namespace
 
 int32_t SHEAF_CALL ImportProgress(int32_t code, const char* text, void*) noexcept {
-    return ReportProgress(ImportBarPosition(code), text);
+    return ReportProgress(code, ImportBarPosition(code), text);
 }
 
 int32_t SHEAF_CALL ExportProgress(int32_t code, const char* text, void*) noexcept {
-    return ReportProgress(code, text);
+    return ReportProgress(code, code, text);
 }
 
 int ConvertToPc(const ConverterTable& converters, DocumentKind kind, const TransferStep& step) {

@@ -16,6 +16,8 @@ namespace quire::sync {
 namespace {
 
 constexpr DWORD kCloseDelayMs = 100;
+constexpr DWORD kProgressIntervalMs = 50;
+constexpr UINT_PTR kProgressTimerId = 1;
 constexpr size_t kVerbChars = 29;
 
 // The device link's context release, when another component has loaded it.
@@ -191,7 +193,18 @@ bool TransferJob::onClose(WPARAM wParam) {
 
 bool TransferJob::onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
     result = TRUE;
+    if (message >= MSG_FETCH && message <= MSG_ERASE && message != MSG_PROGRESS) {
+        // A report of the step just ended must not show over the next one.
+        progressPending_ = false;
+    }
     switch (message) {
+    case WM_TIMER:
+        if (wParam != kProgressTimerId) {
+            return false;
+        }
+        StopProgressTimer();
+        FlushProgress();
+        return true;
     case MSG_FETCH:
         NextFetch();
         return true;
@@ -424,15 +437,33 @@ void TransferJob::EndTransfer() {
     PostMessageW(handle(), WM_CLOSE, CLOSE_MAGIC, 0);
 }
 
+// Converters report many times a second; each report is kept, and the dialog
+// shows the latest at most every kProgressIntervalMs, so that neither the
+// window nor the worker waiting on it spends its time redrawing.
 void TransferJob::ShowProgress(WPARAM percent, const wchar_t* text) {
-    const auto position = static_cast<uint32_t>(std::min<WPARAM>(percent, 100));
-    SetDocumentBar(position);
+    pendingPercent_ = static_cast<uint32_t>(std::min<WPARAM>(percent, 100));
+    pendingText_ = text ? std::optional<std::wstring>(text) : std::nullopt;
+    progressPending_ = true;
+    if (GetTickCount() - progressShownAt_ >= kProgressIntervalMs) {
+        FlushProgress();
+    } else if (!progressTimer_) {
+        progressTimer_ = SetTimer(handle(), kProgressTimerId, kProgressIntervalMs, nullptr) != 0;
+    }
+}
+
+void TransferJob::FlushProgress() {
+    if (!progressPending_) {
+        return;
+    }
+    progressPending_ = false;
+    progressShownAt_ = GetTickCount();
+    SetDocumentBar(pendingPercent_);
     if (total_ != 0 && IndexWithin(sizes_.size())) {
         SendMessageW(item(IDC_TRANSFER_OVERALL_BAR), PBM_SETPOS,
-                     OverallDuringStep(Phase(), doneSize_, step_.size, position), 0);
+                     OverallDuringStep(Phase(), doneSize_, step_.size, pendingPercent_), 0);
     }
-    if (text) {
-        ShowLine(status_ + L" - " + text);
+    if (pendingText_) {
+        ShowLine(status_ + L" - " + *pendingText_);
         return;
     }
     wchar_t shown[kPathChars] = {};
@@ -442,11 +473,19 @@ void TransferJob::ShowProgress(WPARAM percent, const wchar_t* text) {
     }
 }
 
+void TransferJob::StopProgressTimer() {
+    if (progressTimer_) {
+        KillTimer(handle(), kProgressTimerId);
+        progressTimer_ = false;
+    }
+}
+
 void TransferJob::Finish() {
     if (closing_) {
         return;
     }
     closing_ = true;
+    StopProgressTimer();
     for (const std::wstring& temporary : temporaryFiles_) {
         if (!temporary.empty()) {
             DeleteFileW(temporary.c_str());

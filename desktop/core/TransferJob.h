@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,8 @@ private:
     void NextSend();
     void NextErase();
     void ShowProgress(WPARAM percent, const wchar_t* text);
+    void FlushProgress();
+    void StopProgressTimer();
     void EndTransfer();
     void Finish();
 
@@ -104,6 +107,11 @@ private:
     uint32_t weight_ = 50;
     std::wstring status_;
     bool closing_ = false;
+    uint32_t pendingPercent_ = 0;
+    std::optional<std::wstring> pendingText_;
+    bool progressPending_ = false;
+    bool progressTimer_ = false;
+    DWORD progressShownAt_ = 0;
     TransferStep step_;
 };
 

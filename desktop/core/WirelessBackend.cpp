@@ -48,10 +48,22 @@ int __stdcall AddListedEntry(const char* name, uint32_t size, int32_t kind,
 }
 
 int __stdcall ReportTransferProgress(uint32_t bytesDone) noexcept {
+    // The library calls back for every block it moves; the dialog hears of
+    // each new percentage once, since every report is a round trip to it.
+    thread_local const TransferStep* lastStep = nullptr;
+    thread_local uint64_t lastPercent = 0;
+    thread_local uint32_t lastBytes = 0;
     if (TransferStep* step = CurrentStep.load()) {
         const uint64_t percent =
             step->size == 0 ? 100 : std::min<uint64_t>(100, uint64_t{bytesDone} * 100 / step->size);
-        SendMessageW(step->dialog, MSG_PROGRESS, static_cast<WPARAM>(percent), 0);
+        // A new step, or a copy started again, reports from its beginning.
+        const bool fresh = step != lastStep || bytesDone < lastBytes;
+        if (fresh || percent != lastPercent) {
+            SendMessageW(step->dialog, MSG_PROGRESS, static_cast<WPARAM>(percent), 0);
+        }
+        lastStep = step;
+        lastPercent = percent;
+        lastBytes = bytesDone;
     }
     return ContinueFlag.load();
 }

@@ -199,7 +199,11 @@ void MainWindow::ImportSelection() {
     if (job.Empty() || !ProbeImportDestinations(job)) {
         return;
     }
+    // The pane is listed once at the end, not once for every document that
+    // lands in the folder while the job runs.
+    watch_->ownChangePending = true;
     RunJob(job);
+    watch_->ownChangePending = false;
     RunCommand(ID_LOCAL_RELIST);
 }
 

@@ -266,6 +266,39 @@ TEST_F(TransferJobTest, ImportFetchesThenConvertsOnlyTheConvertibleDocuments) {
     EXPECT_TRUE(TemporaryFolderEmpty());
 }
 
+TEST_F(TransferJobTest, ProgressShowsTheLatestReportOfTheDocument) {
+    std::wstring status;
+    int documentBar = 0, overallBar = 0;
+    ScriptedWorker worker([&](UINT message, TransferStep& step, size_t index) {
+        if (message != MSG_EXPORT_CONVERT || index != 0) {
+            return;
+        }
+        for (int percent = 1; percent <= 60; ++percent) {
+            const std::wstring text = L"row " + std::to_wstring(percent);
+            SendMessageW(step.dialog, MSG_PROGRESS, percent,
+                         reinterpret_cast<LPARAM>(text.c_str()));
+        }
+        Sleep(200);
+        wchar_t shown[MAX_PATH] = {};
+        SendDlgItemMessageW(step.dialog, IDC_TRANSFER_STATUS, WM_GETTEXT, MAX_PATH,
+                            reinterpret_cast<LPARAM>(shown));
+        status = shown;
+        documentBar = static_cast<int>(
+            SendDlgItemMessageW(step.dialog, IDC_TRANSFER_DOCUMENT_BAR, PBM_GETPOS, 0, 0));
+        overallBar = static_cast<int>(
+            SendDlgItemMessageW(step.dialog, IDC_TRANSFER_OVERALL_BAR, PBM_GETPOS, 0, 0));
+        ConvertByDoubling(message, step, index);
+    });
+    TransferJob job(TransferJob::Operation::Export, false, Environment(worker));
+    job.AddDocument(Document(L"Book1.xls", "a"), L"Book1.shf", 100);
+    job.AddDocument(Document(L"Book2.xls", "b"), L"Book2.shf", 100);
+    job.Run(GetModuleHandleW(nullptr), nullptr);
+    EXPECT_EQ(status, L"Converting Book1.xls... - row 60");
+    EXPECT_EQ(documentBar, 60);
+    // 60% of the first of two equal documents, at half weight.
+    EXPECT_EQ(overallBar, 15);
+}
+
 TEST_F(TransferJobTest, CancelEndsTheJobAfterTheCurrentStepAndCleansUp) {
     ScriptedWorker worker([](UINT message, TransferStep& step, size_t index) {
         ConvertByDoubling(message, step, index);
