@@ -196,6 +196,7 @@ bool TransferJob::onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR&
     if (message >= MSG_FETCH && message <= MSG_ERASE && message != MSG_PROGRESS) {
         // A report of the step just ended must not show over the next one.
         progressPending_ = false;
+        pendingPercent_ = 0;
     }
     switch (message) {
     case WM_TIMER:
@@ -248,6 +249,7 @@ void TransferJob::UpdateOverallBar(bool redraw) {
 }
 
 void TransferJob::SetDocumentBar(UINT position) {
+    documentPosition_ = position;
     SendMessageW(item(IDC_TRANSFER_DOCUMENT_BAR), PBM_SETPOS, position, 0);
 }
 
@@ -441,7 +443,10 @@ void TransferJob::EndTransfer() {
 // shows the latest at most every kProgressIntervalMs, so that neither the
 // window nor the worker waiting on it spends its time redrawing.
 void TransferJob::ShowProgress(WPARAM percent, const wchar_t* text) {
-    pendingPercent_ = static_cast<uint32_t>(std::min<WPARAM>(percent, 100));
+    // Converters also report lines of text at position 0 while they close:
+    // within one document the bars never move back.
+    pendingPercent_ = std::max(static_cast<uint32_t>(std::min<WPARAM>(percent, 100)),
+                               std::max(pendingPercent_, documentPosition_));
     pendingText_ = text ? std::optional<std::wstring>(text) : std::nullopt;
     progressPending_ = true;
     if (GetTickCount() - progressShownAt_ >= kProgressIntervalMs) {

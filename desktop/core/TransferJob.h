@@ -108,6 +108,7 @@ private:
     std::wstring status_;
     bool closing_ = false;
     uint32_t pendingPercent_ = 0;
+    uint32_t documentPosition_ = 0;
     std::optional<std::wstring> pendingText_;
     bool progressPending_ = false;
     bool progressTimer_ = false;

@@ -43,6 +43,13 @@ int RefusePath(const wchar_t* name, std::wstring& failure) {
 }
 
 int CopyWithSystemText(const std::wstring& from, const std::wstring& to, std::wstring& failure) {
+    // A read-only copy is never replaced, also where the account would be
+    // allowed to write over it.
+    const DWORD attributes = GetFileAttributesW(to.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        failure = SystemErrorText(ERROR_ACCESS_DENIED);
+        return static_cast<int>(ERROR_ACCESS_DENIED);
+    }
     if (CopyFileW(from.c_str(), to.c_str(), FALSE)) {
         return 0;
     }

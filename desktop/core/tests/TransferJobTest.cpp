@@ -278,6 +278,8 @@ TEST_F(TransferJobTest, ProgressShowsTheLatestReportOfTheDocument) {
             SendMessageW(step.dialog, MSG_PROGRESS, percent,
                          reinterpret_cast<LPARAM>(text.c_str()));
         }
+        // A line of text at position 0 as the converter closes.
+        SendMessageW(step.dialog, MSG_PROGRESS, 0, reinterpret_cast<LPARAM>(L"closing"));
         Sleep(200);
         wchar_t shown[MAX_PATH] = {};
         SendDlgItemMessageW(step.dialog, IDC_TRANSFER_STATUS, WM_GETTEXT, MAX_PATH,
@@ -293,7 +295,7 @@ TEST_F(TransferJobTest, ProgressShowsTheLatestReportOfTheDocument) {
     job.AddDocument(Document(L"Book1.xls", "a"), L"Book1.shf", 100);
     job.AddDocument(Document(L"Book2.xls", "b"), L"Book2.shf", 100);
     job.Run(GetModuleHandleW(nullptr), nullptr);
-    EXPECT_EQ(status, L"Converting Book1.xls... - row 60");
+    EXPECT_EQ(status, L"Converting Book1.xls... - closing");
     EXPECT_EQ(documentBar, 60);
     // 60% of the first of two equal documents, at half weight.
     EXPECT_EQ(overallBar, 15);

@@ -136,6 +136,29 @@ TEST_F(TransferWorkerTest, IgnoredCopyFailureSkipsTheDocument) {
     EXPECT_FALSE(test::FileExists(OnPc(L"missing.xls")));
 }
 
+TEST_F(TransferWorkerTest, ReadOnlyCopiesAreNeverReplaced) {
+    test::WriteTextFile(InSync(L"kept.shf"), "handheld");
+    SetFileAttributesW(InSync(L"kept.shf").c_str(), FILE_ATTRIBUTE_READONLY);
+    test::WriteTextFile(OnPc(L"new.shf"), "new");
+    test::WriteTextFile(InSync(L"in.txt"), "device");
+    test::WriteTextFile(OnPc(L"locked.txt"), "pc");
+    SetFileAttributesW(OnPc(L"locked.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    prompter_.Answer(IDIGNORE);
+    prompter_.Answer(IDIGNORE);
+    Post(MSG_SEND, OnPc(L"new.shf"), L"kept.shf");
+    ASSERT_TRUE(Replied(MSG_SEND));
+    Post(MSG_FETCH, L"in.txt", OnPc(L"locked.txt"));
+    ASSERT_TRUE(Replied(MSG_FETCH));
+    const auto prompts = prompter_.Prompts();
+    ASSERT_EQ(prompts.size(), 2u);
+    EXPECT_EQ(prompts[0].text, L"File upload failed\n" + SystemErrorText(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(prompts[1].text, L"File download failed\n" + SystemErrorText(ERROR_ACCESS_DENIED));
+    SetFileAttributesW(InSync(L"kept.shf").c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(OnPc(L"locked.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(test::ReadTextFile(InSync(L"kept.shf")), "handheld");
+    EXPECT_EQ(test::ReadTextFile(OnPc(L"locked.txt")), "pc");
+}
+
 TEST_F(TransferWorkerTest, BatchGoesOnWithTheNextDocumentAfterIgnore) {
     test::WriteTextFile(InSync(L"one.txt"), "1");
     test::WriteTextFile(InSync(L"three.txt"), "3");

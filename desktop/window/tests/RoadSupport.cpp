@@ -3,11 +3,15 @@
 #include "Messages.h"
 #include "Resource.h"
 
+#include "DocumentHeader.h"
 #include "FormulaParser.h"
+#include "SheafFile.h"
+#include "SheafResult.h"
 #include "Workbook.h"
 #include "XlsFileFormat.h"
 
 #include <commctrl.h>
+#include <winhttp.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -36,7 +40,7 @@ bool IsStepReply(UINT message) {
            message == MSG_SEND || message == MSG_ERASE;
 }
 
-std::string Narrow(const std::wstring& text) {
+std::string Utf8(const std::wstring& text) {
     const int length =
         WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(length > 0 ? length - 1 : 0), '\0');
@@ -127,7 +131,7 @@ void TransferTrace::Record(const CWPSTRUCT& call) {
     event.wParam = call.wParam;
     event.lParam = call.lParam;
     if (call.hwnd == mainWindow_ && mainWindow_ != nullptr) {
-        if (call.message != WM_COMMAND) {
+        if (call.message != WM_COMMAND && call.message != WM_REMOTE_LISTING) {
             return;
         }
     } else if (IsTransferDialog(call.hwnd)) {
@@ -197,6 +201,16 @@ std::vector<UINT> TransferTrace::Positions(int control) const {
     return positions;
 }
 
+std::vector<std::wstring> TransferTrace::StepLines() const {
+    std::vector<std::wstring> lines;
+    for (const std::wstring& line : StatusLines()) {
+        if (line.find(L"... - ") == std::wstring::npos) {
+            lines.push_back(line);
+        }
+    }
+    return lines;
+}
+
 std::vector<std::wstring> TransferTrace::StatusLines() const {
     std::vector<std::wstring> lines;
     for (const DialogEvent& event : Events()) {
@@ -211,6 +225,16 @@ int TransferTrace::Replies(UINT message) const {
     int count = 0;
     for (const DialogEvent& event : Events()) {
         if (event.control == 0 && event.dialog != nullptr && event.message == message) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+int TransferTrace::Listings() const {
+    int count = 0;
+    for (const DialogEvent& event : Events()) {
+        if (event.dialog == nullptr && event.message == WM_REMOTE_LISTING) {
             ++count;
         }
     }
@@ -359,10 +383,10 @@ std::vector<std::wstring> JobTemporaryFiles(const std::wstring& folder) {
     return names;
 }
 
-bool WriteWorkbook(const std::wstring& path, const WorkbookSpec& spec, std::string& error) {
+bool WriteWorkbook(const std::wstring& path, const WorkbookContent& content, std::string& error) {
     spreadsheet::Workbook workbook;
     try {
-        for (const auto& [name, entries] : spec.sheets) {
+        for (const auto& [name, entries] : content.sheets) {
             spreadsheet::Sheet& sheet =
                 workbook.appendSheet(spreadsheet::SheetType::Worksheet, name);
             for (const auto& [address, entry] : entries) {
@@ -439,6 +463,103 @@ DavServer TestServer() {
         }
     }
     return server;
+}
+
+namespace {
+
+std::wstring PercentEncoded(const std::wstring& path) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::wstring encoded;
+    for (unsigned char byte : Utf8(path)) {
+        const bool plain = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+                           (byte >= '0' && byte <= '9') || byte == '/' || byte == '-' ||
+                           byte == '.' || byte == '_' || byte == '~';
+        if (plain) {
+            encoded += static_cast<wchar_t>(byte);
+        } else {
+            encoded += L'%';
+            encoded += static_cast<wchar_t>(digits[byte >> 4]);
+            encoded += static_cast<wchar_t>(digits[byte & 15]);
+        }
+    }
+    return encoded;
+}
+
+struct InternetHandle {
+    HINTERNET handle;
+    explicit InternetHandle(HINTERNET opened) : handle(opened) {}
+    ~InternetHandle() {
+        if (handle) {
+            WinHttpCloseHandle(handle);
+        }
+    }
+    InternetHandle(const InternetHandle&) = delete;
+    InternetHandle& operator=(const InternetHandle&) = delete;
+};
+
+} // namespace
+
+int DavRequest(const DavServer& server, const wchar_t* method, const std::wstring& path,
+               const std::string& body, std::string* answer) {
+    URL_COMPONENTS parts{};
+    parts.dwStructSize = sizeof parts;
+    wchar_t host[256] = {};
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = 256;
+    if (!WinHttpCrackUrl(server.url.c_str(), 0, 0, &parts)) {
+        return 0;
+    }
+    InternetHandle session(
+        WinHttpOpen(L"quire-road-tests", WINHTTP_ACCESS_TYPE_NO_PROXY, nullptr, nullptr, 0));
+    InternetHandle connection(session.handle ? WinHttpConnect(session.handle, host, parts.nPort, 0)
+                                             : nullptr);
+    const std::wstring target = PercentEncoded(path);
+    InternetHandle request(connection.handle
+                               ? WinHttpOpenRequest(connection.handle, method, target.c_str(),
+                                                    nullptr, nullptr, nullptr, 0)
+                               : nullptr);
+    if (!request.handle || !WinHttpSetCredentials(request.handle, WINHTTP_AUTH_TARGET_SERVER,
+                                                  WINHTTP_AUTH_SCHEME_BASIC, server.user.c_str(),
+                                                  server.password.c_str(), nullptr)) {
+        return 0;
+    }
+    const std::wstring headers = std::wstring(method) == L"DELETE" ? L"Depth: infinity" : L"";
+    if (!WinHttpSendRequest(request.handle, headers.empty() ? nullptr : headers.c_str(),
+                            static_cast<DWORD>(headers.size()),
+                            body.empty() ? nullptr : const_cast<char*>(body.data()),
+                            static_cast<DWORD>(body.size()), static_cast<DWORD>(body.size()), 0) ||
+        !WinHttpReceiveResponse(request.handle, nullptr)) {
+        return 0;
+    }
+    DWORD status = 0;
+    DWORD size = sizeof status;
+    WinHttpQueryHeaders(request.handle, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                        nullptr, &status, &size, nullptr);
+    std::string received;
+    for (;;) {
+        char buffer[8192];
+        DWORD read = 0;
+        if (!WinHttpReadData(request.handle, buffer, sizeof buffer, &read) || read == 0) {
+            break;
+        }
+        received.append(buffer, read);
+    }
+    if (answer) {
+        *answer = std::move(received);
+    }
+    return static_cast<int>(status);
+}
+
+int HandheldSheetCount(const std::wstring& path) {
+    sheaf::SheafDocument document;
+    if (sheaf::loadDocument(document, ToNarrow(path).c_str()) != sheaf::kResultOk) {
+        return -1;
+    }
+    try {
+        return static_cast<int>(sheaf::DocumentHeader::decode(document.get(1)).sheetCount);
+    } catch (...) {
+        return -1;
+    }
 }
 
 } // namespace quire::sync::test

@@ -50,8 +50,13 @@ public:
     std::vector<UINT> Positions(int control) const;
     // The texts given to the status line, in order, empty ones left out.
     std::vector<std::wstring> StatusLines() const;
+    // The step lines the dialog showed: the status lines without the
+    // converter's or the client's progress texts after them.
+    std::vector<std::wstring> StepLines() const;
     // How many times the worker answered a step with this message.
     int Replies(UINT message) const;
+    // How many remote listings the main window received.
+    int Listings() const;
     // The identifiers of the WM_COMMAND messages the main window received.
     std::vector<WORD> MainWindowCommands() const;
     // The last position a bar had been given before the status line first
@@ -116,12 +121,12 @@ std::vector<std::wstring> JobTemporaryFiles(const std::wstring& folder);
 // Cell entries of one worksheet: address to what is typed into the cell
 // ("12.5", "text", "=B2*2").
 using SheetEntries = std::vector<std::pair<std::string, std::string>>;
-struct WorkbookSpec {
+struct WorkbookContent {
     std::vector<std::pair<std::string, SheetEntries>> sheets;
 };
 // Writes the workbook as a binary .xls through the spreadsheet stand-in's
 // engine and file format; false with the reason on failure.
-bool WriteWorkbook(const std::wstring& path, const WorkbookSpec& spec, std::string& error);
+bool WriteWorkbook(const std::wstring& path, const WorkbookContent& content, std::string& error);
 // What each cell of each worksheet holds: "sheet!A1" to "number 12.5",
 // "text abc", "formula =B2*2 -> number 25" and the like.
 using CellDump = std::map<std::string, std::string>;
@@ -134,5 +139,12 @@ struct DavServer {
     bool Known() const { return !url.empty() && !root.empty(); }
 };
 DavServer TestServer();
+// One request to the server, outside the program under test: the path is
+// percent-encoded here.  The HTTP status, 0 when no answer came.
+int DavRequest(const DavServer& server, const wchar_t* method, const std::wstring& path,
+               const std::string& body = {}, std::string* answer = nullptr);
+
+// The worksheet count of a handheld spreadsheet document, -1 when it does not load.
+int HandheldSheetCount(const std::wstring& path);
 
 } // namespace quire::sync::test
