@@ -231,7 +231,10 @@ TEST_F(TransfersTest, WirelessTransfersCrossUnconvertedWithTheirNamesEscaped) {
     EXPECT_STREQ(wireless.remotePath, "/a:b.xls");
     EXPECT_EQ(std::wstring(wireless.pcPath), Documents(L"a=3Ab.xls"));
     EXPECT_EQ(FakeConverter().exports, 0);
-    harness_->Messages().For(300); // the listing after the export
+    // The listing after the export would clear a selection made before it.
+    ASSERT_TRUE(harness_->Messages().Until(
+        [&] { return std::string(wireless.calls).find("SL") != std::string::npos; }));
+    harness_->Messages().For(300);
 
     SelectNames(IDC_REMOTE_LIST, {L"c|d.shf"});
     harness_->Command(ID_IMPORT);
