@@ -1,5 +1,7 @@
 #include "SharedState.h"
 
+#include <algorithm>
+
 #include <cwchar>
 
 namespace quire::sync {
@@ -26,6 +28,12 @@ bool StoreFixedText(wchar_t (&buffer)[kPathChars], const std::wstring& text) {
     }
     wmemcpy(buffer, text.c_str(), text.size() + 1);
     return true;
+}
+
+void StoreCutText(wchar_t (&buffer)[kPathChars], const std::wstring& text) {
+    const size_t length = std::min(text.size(), kPathChars - 1);
+    std::wmemcpy(buffer, text.c_str(), length);
+    buffer[length] = L'\0';
 }
 
 } // namespace quire::sync

@@ -53,5 +53,7 @@ std::wstring RemoteFolder();
 // Copies text into one of the fixed buffers above; false, leaving the buffer as
 // it was, when the text does not fit.
 bool StoreFixedText(wchar_t (&buffer)[kPathChars], const std::wstring& text);
+// Copies as much of the text as fits, always terminated.
+void StoreCutText(wchar_t (&buffer)[kPathChars], const std::wstring& text);
 
 } // namespace quire::sync

@@ -1,6 +1,8 @@
 #include "TransferJob.h"
 
+#include "DeviceNameCodec.h"
 #include "DocumentKind.h"
+#include "FileChecks.h"
 #include "MessagePrompts.h"
 #include "Messages.h"
 #include "Resource.h"
@@ -52,33 +54,12 @@ RECT RectInParent(HWND control) {
     return rect;
 }
 
-bool FileExists(const std::wstring& path) {
-    WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW(path.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    FindClose(search);
-    return true;
-}
-
-std::wstring FileNamePart(const std::wstring& path) {
-    const size_t separator = path.find_last_of(L"\\/");
-    return separator == std::wstring::npos ? path : path.substr(separator + 1);
-}
-
 uint32_t FileSizeOf(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (path.empty() || !GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
         return 0;
     }
     return data.nFileSizeHigh != 0 ? UINT32_MAX : data.nFileSizeLow;
-}
-
-void CopyInto(wchar_t (&buffer)[kPathChars], const std::wstring& text) {
-    const size_t length = std::min(text.size(), kPathChars - 1);
-    std::wmemcpy(buffer, text.c_str(), length);
-    buffer[length] = L'\0';
 }
 
 } // namespace
@@ -312,12 +293,12 @@ void TransferJob::NextFetch() {
     const std::wstring& name = remoteNames_[index_];
     step_.size = sizes_[index_];
     step_.kind = unconverted_ ? DocumentKind::None : DocumentKindOfHandheldName(name);
-    CopyInto(step_.firstPath, name);
+    StoreCutText(step_.firstPath, name);
     if (step_.kind == DocumentKind::None) {
-        CopyInto(step_.secondPath, pcPaths_[index_]);
+        StoreCutText(step_.secondPath, pcPaths_[index_]);
         temporaryFiles_.emplace_back();
     } else {
-        CopyInto(step_.secondPath, NewTemporaryFile());
+        StoreCutText(step_.secondPath, NewTemporaryFile());
     }
     ShowStatus(IDS_DOWNLOADING, name);
     PostStep(MSG_FETCH);
@@ -340,10 +321,10 @@ void TransferJob::NextImportConversion() {
         }
         SetDocumentBar(0);
         const std::wstring& temporary = temporaryFiles_[index_];
-        CopyInto(step_.secondPath, pcPaths_[index_]);
-        CopyInto(step_.firstPath, temporary);
-        ShowStatus(IDS_CONVERTING, FileNamePart(pcPaths_[index_]));
-        if (!temporary.empty() && FileExists(temporary)) {
+        StoreCutText(step_.secondPath, pcPaths_[index_]);
+        StoreCutText(step_.firstPath, temporary);
+        ShowStatus(IDS_CONVERTING, std::wstring(NamePart(pcPaths_[index_])));
+        if (!temporary.empty() && ExistingName(temporary)) {
             step_.size = sizes_[index_];
             step_.kind = DocumentKindOfHandheldName(remoteNames_[index_]);
             PostStep(MSG_IMPORT_CONVERT);
@@ -364,9 +345,9 @@ void TransferJob::NextExportConversion() {
         SetDocumentBar(0);
         const std::wstring& source = pcPaths_[index_];
         step_.kind = DocumentKindOfPcName(source);
-        CopyInto(step_.secondPath, NewTemporaryFile());
-        CopyInto(step_.firstPath, source);
-        ShowStatus(IDS_CONVERTING, FileNamePart(source));
+        StoreCutText(step_.secondPath, NewTemporaryFile());
+        StoreCutText(step_.firstPath, source);
+        ShowStatus(IDS_CONVERTING, std::wstring(NamePart(source)));
         step_.size = sizes_[index_];
         PostStep(MSG_EXPORT_CONVERT);
         return;
@@ -401,11 +382,11 @@ void TransferJob::NextSend() {
         SetDocumentBar(0);
         const std::wstring& source = pcPaths_[index_];
         step_.kind = unconverted_ ? DocumentKind::None : DocumentKindOfPcName(source);
-        CopyInto(step_.secondPath, remoteNames_[index_]);
+        StoreCutText(step_.secondPath, remoteNames_[index_]);
         const std::wstring first =
             step_.kind == DocumentKind::None ? source : temporaryFiles_[index_];
-        CopyInto(step_.firstPath, first);
-        if (!first.empty() && FileExists(first)) {
+        StoreCutText(step_.firstPath, first);
+        if (!first.empty() && ExistingName(first)) {
             step_.size = sizes_[index_];
             ShowStatus(IDS_UPLOADING, remoteNames_[index_]);
             PostStep(MSG_SEND);
@@ -420,7 +401,7 @@ void TransferJob::NextErase() {
     if (IndexWithin(remoteNames_.size())) {
         step_.size = 0;
         step_.kind = DocumentKind::None;
-        CopyInto(step_.firstPath, remoteNames_[index_]);
+        StoreCutText(step_.firstPath, remoteNames_[index_]);
         step_.secondPath[0] = L'\0';
         ShowStatus(IDS_ERASING, remoteNames_[index_]);
         PostStep(MSG_ERASE);

@@ -47,8 +47,6 @@ public:
     void AddRemoteName(const std::wstring& remoteName);
     bool Empty() const { return remoteNames_.empty(); }
     size_t Count() const { return remoteNames_.size(); }
-    uint64_t Total() const { return total_; }
-    const std::vector<uint32_t>& Sizes() const { return sizes_; }
     const std::vector<std::wstring>& PcPaths() const { return pcPaths_; }
     const std::vector<std::wstring>& RemoteNames() const { return remoteNames_; }
 

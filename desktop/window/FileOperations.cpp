@@ -9,7 +9,9 @@
 #include "SyncFolder.h"
 #include "WindowState.h"
 #include "WirelessBackend.h"
+#include "window/MessageLoop.h"
 
+#include <functional>
 #include <memory>
 
 // Delete, rename and new folders in both panes.  The PC side goes through the
@@ -32,19 +34,30 @@ std::wstring ShellPathList(const std::vector<std::wstring>& paths) {
     return list;
 }
 
-std::wstring NamePartOf(const std::wstring& path, wchar_t separator) {
-    const size_t last = path.rfind(separator);
-    return last == std::wstring::npos ? path : path.substr(last + 1);
+// The paths of a remote path of the shown folder on either target, through
+// the back ends' own builders, which refuse names that would leave the
+// folder and paths that do not fit.
+std::wstring RemoteNameOf(const std::wstring& remotePath) {
+    return std::wstring(NamePart(remotePath));
 }
 
-std::wstring SyncPathOfRemote(const std::wstring& remotePath) {
-    std::wstring path = std::wstring(SyncFolderRoot) + remotePath;
-    for (wchar_t& character : path) {
-        if (character == L'/') {
-            character = L'\\';
-        }
+std::optional<std::wstring> SyncPathOfRemote(const std::wstring& remotePath) {
+    return SyncFolderPathOfName(SyncFolderRoot, RemoteFolder(), RemoteNameOf(remotePath));
+}
+
+std::optional<std::string> WirelessPathOfRemote(const std::wstring& remotePath) {
+    return WirelessPathOfName(RemoteFolder(), RemoteNameOf(remotePath));
+}
+
+// Moves or makes something in the sync folder: false after showing why not.
+bool InSyncFolder(HWND owner, const std::function<bool()>& operation) {
+    if (operation()) {
+        return true;
     }
-    return path;
+    const DWORD error = GetLastError();
+    ShowTextMessage(owner, IDS_APPLICATION_TITLE,
+                    SystemErrorText(error ? error : ERROR_INVALID_NAME), kErrorStyle);
+    return false;
 }
 
 std::wstring NumberedName(const std::wstring& base, int number) {
@@ -184,8 +197,8 @@ void MainWindow::RenameRemote(std::wstring source, const std::wstring& target) {
         if (RemoteTarget() == TARGET_WIRELESS) {
             const WirelessLink* link = environment_.wireless;
             if (link && link->CanRename()) {
-                const std::optional<std::string> from = WirelessFolderPath(source);
-                const std::optional<std::string> to = WirelessFolderPath(target);
+                const std::optional<std::string> from = WirelessPathOfRemote(source);
+                const std::optional<std::string> to = WirelessPathOfRemote(target);
                 renamed = from && to && link->Calls().rename(from->c_str(), to->c_str()) != 0;
                 if (!renamed) {
                     ShowTextMessage(handle(), IDS_WIRELESS_SERVER_ERROR, WirelessErrorText(*link),
@@ -193,37 +206,18 @@ void MainWindow::RenameRemote(std::wstring source, const std::wstring& target) {
                 }
             }
         } else if (RemoteTarget() == TARGET_SYNC_FOLDER) {
-            renamed = MoveFileW(SyncPathOfRemote(source).c_str(), SyncPathOfRemote(target).c_str());
-            if (!renamed) {
-                ShowTextMessage(handle(), IDS_APPLICATION_TITLE, SystemErrorText(GetLastError()),
-                                kErrorStyle);
-            }
+            renamed = InSyncFolder(handle(), [&] {
+                const std::optional<std::wstring> from = SyncPathOfRemote(source);
+                const std::optional<std::wstring> to = SyncPathOfRemote(target);
+                SetLastError(0);
+                return from && to && MoveFileW(from->c_str(), to->c_str());
+            });
         }
     }
     if (renamed) {
-        selectAfterListing_ = NamePartOf(target, L'/');
+        selectAfterListing_ = RemoteNameOf(target);
     }
     PostMessageW(handle(), WM_COMMAND, MAKEWPARAM(ID_REMOTE_REFRESH, 0), 0);
-}
-
-void MainWindow::WaitForOwnChange() {
-    const DWORD start = GetTickCount();
-    HANDLE event = ownChangeEvent_.get();
-    for (;;) {
-        const DWORD waited = GetTickCount() - start;
-        if (waited >= kOwnChangeWaitMs) {
-            return;
-        }
-        // A refresh the watcher sent before it saw the flag is answered, so
-        // that it can go on to signal.
-        const DWORD woken =
-            MsgWaitForMultipleObjects(1, &event, FALSE, kOwnChangeWaitMs - waited, QS_SENDMESSAGE);
-        if (woken != WAIT_OBJECT_0 + 1) {
-            return;
-        }
-        MSG message;
-        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
 }
 
 void MainWindow::NewLocalFolder() {
@@ -240,7 +234,10 @@ void MainWindow::NewLocalFolder() {
     ResetEvent(ownChangeEvent_.get());
     watch_->ownChangePending = true;
     CreateDirectoryW(ChildPath(folder, name).c_str(), nullptr);
-    WaitForOwnChange();
+    // A refresh the watcher sent before it saw the flag is answered, so that
+    // it can go on to signal.
+    HANDLE event = ownChangeEvent_.get();
+    window::WaitAnsweringSentMessages(1, &event, kOwnChangeWaitMs);
     ListLocal(false);
     const int index = FindListText(localList_, name);
     if (index >= 0) {
@@ -261,7 +258,7 @@ void MainWindow::NewRemoteFolder() {
     if (RemoteTarget() == TARGET_WIRELESS) {
         const WirelessLink* link = environment_.wireless;
         if (link && link->CanMakeFolders()) {
-            const std::optional<std::string> remote = WirelessFolderPath(path);
+            const std::optional<std::string> remote = WirelessPathOfRemote(path);
             made = remote && link->Calls().mkDir(remote->c_str()) != 0;
             if (!made) {
                 ShowTextMessage(handle(), IDS_WIRELESS_SERVER_ERROR, WirelessErrorText(*link),
@@ -269,11 +266,11 @@ void MainWindow::NewRemoteFolder() {
             }
         }
     } else if (RemoteTarget() == TARGET_SYNC_FOLDER) {
-        made = CreateDirectoryW(SyncPathOfRemote(path).c_str(), nullptr);
-        if (!made) {
-            ShowTextMessage(handle(), IDS_APPLICATION_TITLE, SystemErrorText(GetLastError()),
-                            kErrorStyle);
-        }
+        made = InSyncFolder(handle(), [&] {
+            const std::optional<std::wstring> folder = SyncPathOfRemote(path);
+            SetLastError(0);
+            return folder && CreateDirectoryW(folder->c_str(), nullptr);
+        });
     }
     if (made) {
         ListView_SetItemState(remoteList_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);

@@ -64,6 +64,14 @@ int FindListText(HWND list, const std::wstring& text) {
                                          reinterpret_cast<LPARAM>(&find)));
 }
 
+int ItemAtPoint(HWND list, POINT point) {
+    LVHITTESTINFO hit{};
+    hit.pt = point;
+    const int index =
+        static_cast<int>(SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    return index >= 0 && (hit.flags & LVHT_ONITEM) ? index : -1;
+}
+
 int Reselect(HWND list, const std::vector<std::wstring>& texts) {
     int first = -1;
     for (const std::wstring& text : texts) {

@@ -19,6 +19,9 @@ std::wstring ListItemSubText(HWND list, int index, int column);
 // The index of the item with this text by the list's own search (which
 // ignores case), or -1.
 int FindListText(HWND list, const std::wstring& text);
+// The item whose icon, label or state icon lies under a point of the list's
+// client area, or -1.
+int ItemAtPoint(HWND list, POINT point);
 int ListItemImage(HWND list, int index);
 std::vector<std::wstring> SelectedListTexts(HWND list);
 // Selects each text found by the list's own search (which ignores case);

@@ -177,11 +177,8 @@ void MainWindow::OpenLocalItem(int index) {
 }
 
 void MainWindow::OpenLocalAtPoint() {
-    LVHITTESTINFO hit{};
-    hit.pt = localClickPoint_;
-    const int index =
-        static_cast<int>(SendMessageW(localList_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-    if (index >= 0 && (hit.flags & LVHT_ONITEM)) {
+    const int index = ItemAtPoint(localList_, localClickPoint_);
+    if (index >= 0) {
         OpenLocalItem(index);
     }
 }

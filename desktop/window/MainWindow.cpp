@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "Layout.h"
+#include "ListControls.h"
 #include "LocalFolder.h"
 #include "MessagePrompts.h"
 #include "PaneImages.h"
@@ -573,11 +574,8 @@ void MainWindow::StartRenameOfFocusedList() {
 }
 
 void MainWindow::RenameAtPoint(HWND list, POINT clickPoint) {
-    LVHITTESTINFO hit{};
-    hit.pt = clickPoint;
-    const int index =
-        static_cast<int>(SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-    if (index >= 0 && (hit.flags & LVHT_ONITEM)) {
+    const int index = ItemAtPoint(list, clickPoint);
+    if (index >= 0) {
         SetFocus(list);
         SendMessageW(list, LVM_EDITLABELW, index, 0);
     }

@@ -138,6 +138,9 @@ private:
     void ExportSelection();
     void ImportSelection();
     void DeleteRemoteSelection();
+    // What the user wants done about a name that exists at the destination.
+    enum class NameChoice { Overwrite, Skip, Renamed };
+    NameChoice AskAboutExisting(const std::wstring& shown, bool cannotReplace, std::wstring& name);
     std::optional<std::wstring> ExportName(std::wstring name);
     std::optional<std::wstring> ImportPath(std::wstring name);
     bool ProbeImportDestinations(const TransferJob& job);
@@ -155,7 +158,6 @@ private:
     bool ConfirmExtensionChange() const;
     int RunShellOperation(SHFILEOPSTRUCTW& operation);
     std::wstring RemotePathOf(const std::wstring& name) const;
-    void WaitForOwnChange();
 
     // Dragging between the panes (DragAndDrop.cpp).
     void BeginDrag(bool fromRemote);

@@ -6,6 +6,7 @@
 #include "RemoteTarget.h"
 #include "Resource.h"
 #include "WindowState.h"
+#include "window/MessageLoop.h"
 
 #include <vector>
 
@@ -16,16 +17,6 @@ namespace quire::sync {
 namespace {
 
 constexpr DWORD kConnectionPollMs = 100;
-
-// Waits one poll slice while still answering what other threads send to this
-// thread's windows: the worker may be inside SendMessageW to the main window
-// (a listing, a status text) and reach the disconnect only once that returns,
-// so sleeping here would wait forever.
-void WaitHandlingSentMessages(DWORD milliseconds) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds, QS_SENDMESSAGE);
-    MSG message;
-    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-}
 
 std::optional<ImageRole> ImageOfKind(int32_t kind) {
     switch (kind) {
@@ -233,9 +224,11 @@ void MainWindow::ApplyRemoteTarget() {
 void MainWindow::Connect() {
     if (ConnectionOpen()) {
         if (PostToWorker(workerThread_, WM_COMMAND, MAKEWPARAM(CMD_DISCONNECT_WIRELESS, 0), 0)) {
-            // The worker clears the flag before it reports the new state.
+            // The worker clears the flag before it reports the new state; it
+            // may be inside SendMessageW to this window (a listing, a status
+            // text) before it reaches the disconnect.
             while (ConnectionOpen()) {
-                WaitHandlingSentMessages(kConnectionPollMs);
+                window::WaitAnsweringSentMessages(0, nullptr, kConnectionPollMs);
             }
         }
         return;

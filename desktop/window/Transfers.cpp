@@ -17,12 +17,6 @@ namespace quire::sync {
 
 namespace {
 
-void CopyName(wchar_t (&buffer)[kPathChars], const std::wstring& text) {
-    const size_t length = std::min(text.size(), kPathChars - 1);
-    std::wmemcpy(buffer, text.c_str(), length);
-    buffer[length] = L'\0';
-}
-
 void ShowIllegalName(HWND owner, UINT formatId, const std::wstring& name) {
     ShowCaptionedMessage(owner, FormatWithName(ResourceText(formatId), name), L"", MB_OK);
 }
@@ -39,34 +33,27 @@ bool IsFolderItem(HWND list, int index) {
     return ListItemImage(list, index) == ImageIndex(ImageRole::Folder);
 }
 
-// What the user wants done about a name that exists at the destination.
-enum class ExistingNameChoice { Overwrite, Skip, Renamed };
-
-using OverwriteQuestion = std::function<INT_PTR(wchar_t (&)[kPathChars], bool)>;
+} // namespace
 
 // Rename... gives the new name, unless it changes the extension and the user
 // does not confirm that: the name then stays, and is asked about again.
-ExistingNameChoice AskAboutExisting(const OverwriteQuestion& ask, const std::wstring& shown,
-                                    bool cannotReplace,
-                                    const std::function<bool()>& confirmExtension,
-                                    std::wstring& name) {
+MainWindow::NameChoice MainWindow::AskAboutExisting(const std::wstring& shown, bool cannotReplace,
+                                                    std::wstring& name) {
     wchar_t buffer[kPathChars] = {};
-    CopyName(buffer, shown);
-    const INT_PTR answer = ask(buffer, cannotReplace);
+    StoreCutText(buffer, shown);
+    const INT_PTR answer = environment_.askOverwrite(handle(), buffer, cannotReplace);
     if (answer == IDOK) {
-        return ExistingNameChoice::Overwrite;
+        return NameChoice::Overwrite;
     }
     if (answer != IDC_OVERWRITE_RENAME) {
-        return ExistingNameChoice::Skip;
+        return NameChoice::Skip;
     }
     const std::wstring renamed = buffer;
-    if (!ExtensionsDiffer(name, renamed) || confirmExtension()) {
+    if (!ExtensionsDiffer(name, renamed) || ConfirmExtensionChange()) {
         name = renamed;
     }
-    return ExistingNameChoice::Renamed;
+    return NameChoice::Renamed;
 }
-
-} // namespace
 
 TransferJob MainWindow::NewJob(TransferJob::Operation operation) const {
     TransferJobEnvironment job;
@@ -87,10 +74,6 @@ bool MainWindow::ConfirmExtensionChange() const {
 
 std::optional<std::wstring> MainWindow::ExportName(std::wstring name) {
     const bool syncFolder = RemoteTarget() == TARGET_SYNC_FOLDER;
-    auto ask = [this](wchar_t(&buffer)[kPathChars], bool cannotReplace) {
-        return environment_.askOverwrite(handle(), buffer, cannotReplace);
-    };
-    auto confirm = [this] { return ConfirmExtensionChange(); };
     for (;;) {
         if (syncFolder) {
             name = HandheldNameOfPcName(name);
@@ -102,12 +85,12 @@ std::optional<std::wstring> MainWindow::ExportName(std::wstring name) {
         if (FindListText(remoteList_, name) < 0) {
             return name;
         }
-        switch (AskAboutExisting(ask, name, false, confirm, name)) {
-        case ExistingNameChoice::Overwrite:
+        switch (AskAboutExisting(name, false, name)) {
+        case NameChoice::Overwrite:
             return name;
-        case ExistingNameChoice::Skip:
+        case NameChoice::Skip:
             return std::nullopt;
-        case ExistingNameChoice::Renamed:
+        case NameChoice::Renamed:
             break;
         }
     }
@@ -116,10 +99,6 @@ std::optional<std::wstring> MainWindow::ExportName(std::wstring name) {
 std::optional<std::wstring> MainWindow::ImportPath(std::wstring name) {
     const bool syncFolder = RemoteTarget() == TARGET_SYNC_FOLDER;
     const std::wstring folder = CurrentLocalFolder;
-    auto ask = [this](wchar_t(&buffer)[kPathChars], bool cannotReplace) {
-        return environment_.askOverwrite(handle(), buffer, cannotReplace);
-    };
-    auto confirm = [this] { return ConfirmExtensionChange(); };
     for (;;) {
         if (syncFolder) {
             name = PcNameOfHandheldName(name);
@@ -139,12 +118,12 @@ std::optional<std::wstring> MainWindow::ImportPath(std::wstring name) {
         if (!existing) {
             return path;
         }
-        switch (AskAboutExisting(ask, *existing, !CanReplaceExisting(path), confirm, name)) {
-        case ExistingNameChoice::Overwrite:
+        switch (AskAboutExisting(*existing, !CanReplaceExisting(path), name)) {
+        case NameChoice::Overwrite:
             return path;
-        case ExistingNameChoice::Skip:
+        case NameChoice::Skip:
             return std::nullopt;
-        case ExistingNameChoice::Renamed:
+        case NameChoice::Renamed:
             break;
         }
     }

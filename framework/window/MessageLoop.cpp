@@ -96,4 +96,22 @@ int MessageLoop::Run() {
     }
 }
 
+DWORD WaitAnsweringSentMessages(DWORD count, const HANDLE* handles, DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const DWORD waited = GetTickCount() - start;
+        const DWORD left = waited >= milliseconds ? 0 : milliseconds - waited;
+        const DWORD woken = MsgWaitForMultipleObjects(count, handles, FALSE, left, QS_SENDMESSAGE);
+        if (woken != WAIT_OBJECT_0 + count) {
+            return woken;
+        }
+        // Peeking answers the sent messages; nothing is taken off the queue.
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        if (left == 0) {
+            return WAIT_TIMEOUT;
+        }
+    }
+}
+
 } // namespace quire::window

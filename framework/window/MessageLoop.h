@@ -57,4 +57,10 @@ private:
     std::vector<IdleHandler*> idleHandlers_;
 };
 
+// Waits for one of the handles (or only for the time) while answering what
+// other threads send to this thread's windows, so that a thread inside
+// SendMessageW to us is never left waiting for the wait to end.  Returns the
+// wait's result: WAIT_OBJECT_0 + i for a signalled handle, WAIT_TIMEOUT.
+DWORD WaitAnsweringSentMessages(DWORD count, const HANDLE* handles, DWORD milliseconds);
+
 } // namespace quire::window

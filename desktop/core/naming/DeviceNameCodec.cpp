@@ -46,11 +46,6 @@ std::optional<std::wstring_view> ExtensionOf(std::wstring_view name) {
     return name.substr(dot);
 }
 
-std::wstring_view NamePart(std::wstring_view path) {
-    const size_t separator = path.find_last_of(L"\\/");
-    return separator == std::wstring_view::npos ? path : path.substr(separator + 1);
-}
-
 std::wstring ReplaceExtension(std::wstring_view name, std::wstring_view from1,
                               std::wstring_view to1, std::wstring_view from2,
                               std::wstring_view to2) {
@@ -118,6 +113,11 @@ std::wstring HandheldNameOfPcName(std::wstring_view pcName) {
 
 std::wstring PcNameOfHandheldName(std::wstring_view handheldName) {
     return ReplaceExtension(handheldName, L".shf", L".xls", L".pgd", L".doc");
+}
+
+std::wstring_view NamePart(std::wstring_view path) {
+    const size_t separator = path.find_last_of(L"\\/");
+    return separator == std::wstring_view::npos ? path : path.substr(separator + 1);
 }
 
 bool ExtensionsDiffer(std::wstring_view from, std::wstring_view to) {

@@ -24,6 +24,9 @@ bool HasIllegalCharacter(std::wstring_view name);
 std::wstring HandheldNameOfPcName(std::wstring_view pcName);
 std::wstring PcNameOfHandheldName(std::wstring_view handheldName);
 
+// The part of a path after its last "\\" or "/".
+std::wstring_view NamePart(std::wstring_view path);
+
 // Whether a rename from one name to the other changes the extension (the text
 // from the last "." of the part after the last "\" or "/"): one has an
 // extension and the other none, or both have one and they differ without case.

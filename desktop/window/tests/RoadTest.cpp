@@ -199,7 +199,33 @@ struct OverwriteAnswers {
 // client, its settings where the add-in finds them through the host's user
 // root; the PC pane shows the documents folder, which holds Book1.xls and
 // Book2.xls.
-class SyncFolderRoad : public testing::Test {
+// What both roads do with their window: transfers of the named items and
+// PC folders of the test's own.
+class RoadFixture : public testing::Test {
+protected:
+    void Export(const std::vector<std::wstring>& names) {
+        SelectNames(*harness, IDC_LOCAL_LIST, names);
+        harness->Command(ID_EXPORT);
+    }
+    void Import(const std::vector<std::wstring>& names) {
+        SelectNames(*harness, IDC_REMOTE_LIST, names);
+        harness->Command(ID_IMPORT);
+    }
+    // A PC folder of the test's own, shown in the PC pane.
+    std::wstring ShowNewFolder(const std::wstring& name) {
+        const std::wstring folder = harness->Files().PathOf(name);
+        test::MakeFolder(folder);
+        ShowFolder(*harness, folder);
+        return folder;
+    }
+
+    // The window goes before the fixture's members that its questions use.
+    void TearDown() override { harness.reset(); }
+
+    std::unique_ptr<WindowHarness> harness;
+};
+
+class SyncFolderRoad : public RoadFixture {
 protected:
     void SetUp() override {
         HarnessOptions options;
@@ -224,26 +250,7 @@ protected:
             [this] { return harness->FindName(IDC_LOCAL_LIST, L"Book2.xls") >= 0; }));
     }
 
-    void Export(const std::vector<std::wstring>& names) {
-        SelectNames(*harness, IDC_LOCAL_LIST, names);
-        harness->Command(ID_EXPORT);
-    }
-
-    void Import(const std::vector<std::wstring>& names) {
-        SelectNames(*harness, IDC_REMOTE_LIST, names);
-        harness->Command(ID_IMPORT);
-    }
-
-    // A PC folder of the test's own, shown in the PC pane.
-    std::wstring ShowNewFolder(const std::wstring& name) {
-        const std::wstring folder = harness->Files().PathOf(name);
-        test::MakeFolder(folder);
-        ShowFolder(*harness, folder);
-        return folder;
-    }
-
     OverwriteAnswers answers;
-    std::unique_ptr<WindowHarness> harness;
     std::wstring pc, sync;
 };
 
@@ -599,7 +606,7 @@ TEST_F(SyncFolderRoad, RemoteDeleteOfThreeDocuments) {
 // A window on a folder of its own on the WebDAV test server, logged in
 // through the login dialog; the PC pane shows the documents folder, which
 // holds Book1.xls and Book2.xls.
-class WirelessRoad : public testing::Test {
+class WirelessRoad : public RoadFixture {
 protected:
     void SetUp() override {
         server = test::TestServer();
@@ -654,25 +661,9 @@ protected:
             << test::ToNarrow(name);
     }
 
-    void Export(const std::vector<std::wstring>& names) {
-        SelectNames(*harness, IDC_LOCAL_LIST, names);
-        harness->Command(ID_EXPORT);
-    }
-    void Import(const std::vector<std::wstring>& names) {
-        SelectNames(*harness, IDC_REMOTE_LIST, names);
-        harness->Command(ID_IMPORT);
-    }
-    std::wstring ShowNewFolder(const std::wstring& name) {
-        const std::wstring path = harness->Files().PathOf(name);
-        test::MakeFolder(path);
-        ShowFolder(*harness, path);
-        return path;
-    }
-
     test::DavServer server;
     std::wstring folder, onServer;
     OverwriteAnswers answers;
-    std::unique_ptr<WindowHarness> harness;
     std::wstring pc;
 };
 

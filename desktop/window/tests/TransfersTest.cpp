@@ -164,7 +164,7 @@ TEST_F(TransfersTest, ExportNamesDocumentsForTheHandheldAndLeavesOutWhatCannotCr
         }
     }
     EXPECT_TRUE(illegalShown);
-    EXPECT_EQ(harness_->FindName(IDC_REMOTE_LIST, L"Book1.shf") >= 0, true);
+    EXPECT_GE(harness_->FindName(IDC_REMOTE_LIST, L"Book1.shf"), 0);
 }
 
 TEST_F(TransfersTest, AFailedConversionNeverReplacesTheHandheldsCopy) {
@@ -267,7 +267,7 @@ TEST_F(TransfersTest, ImportConvertsIntoTheLocalFolderAndProbesBeforeWriting) {
     harness_->Messages().For(300);
     EXPECT_EQ(ReadTextFile(Documents(L"Book1.xls")), "converted");
     EXPECT_EQ(FakeConverter().imports, 2);
-    EXPECT_EQ(harness_->FindName(IDC_LOCAL_LIST, L"Book1.xls") >= 0, true);
+    EXPECT_GE(harness_->FindName(IDC_LOCAL_LIST, L"Book1.xls"), 0);
     SetFileAttributesW(Documents(L"Locked.xls").c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_FALSE(TemporaryFilesLeft());
 }

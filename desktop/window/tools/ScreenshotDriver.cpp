@@ -13,6 +13,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -32,7 +33,7 @@ void Shot(const std::wstring& name) {
 struct Search {
     DWORD processId;
     HWND except;
-    const wchar_t* className;
+    std::function<bool(HWND)> matches;
     HWND found;
 };
 
@@ -40,62 +41,52 @@ BOOL CALLBACK Match(HWND window, LPARAM parameter) {
     auto* search = reinterpret_cast<Search*>(parameter);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    wchar_t className[64] = {};
-    GetClassNameW(window, className, 64);
     if (owner == search->processId && window != search->except && IsWindowVisible(window) &&
-        wcscmp(className, search->className) == 0) {
+        search->matches(window)) {
         search->found = window;
         return FALSE;
     }
     return TRUE;
 }
 
-// A visible dialog of the process other than the one given.
-HWND WaitForDialog(DWORD processId, HWND except, DWORD timeoutMs = 15000) {
-    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-        Search search{processId, except, L"#32770", nullptr};
-        EnumWindows(&Match, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
-            Sleep(300); // let it paint
-            return search.found;
-        }
-        Sleep(50);
-    }
-    return nullptr;
-}
-
-bool WaitForItems(HWND list, int atLeast, DWORD timeoutMs = 10000);
-
-struct ControlSearch {
-    DWORD processId;
-    HWND except;
-    int controlId;
-    HWND found;
-};
-
-BOOL CALLBACK MatchControl(HWND window, LPARAM parameter) {
-    auto* search = reinterpret_cast<ControlSearch*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && window != search->except && IsWindowVisible(window) &&
-        GetDlgItem(window, search->controlId) != nullptr) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// A visible window of the process, other than the one given, that holds a
-// control of this id: the way to tell dialogs apart in every language.
-HWND WaitForDialogWith(DWORD processId, HWND except, int controlId, DWORD timeoutMs = 15000) {
+// A visible top-level window of the process, other than the one given, that
+// matches; null when none shows in time.
+HWND WaitForWindow(DWORD processId, HWND except, const std::function<bool(HWND)>& matches,
+                   DWORD timeoutMs) {
     for (DWORD waited = 0;; waited += 20) {
-        ControlSearch search{processId, except, controlId, nullptr};
-        EnumWindows(&MatchControl, reinterpret_cast<LPARAM>(&search));
+        Search search{processId, except, matches, nullptr};
+        EnumWindows(&Match, reinterpret_cast<LPARAM>(&search));
         if (search.found || waited >= timeoutMs) {
             return search.found;
         }
         Sleep(20);
     }
+}
+
+// A visible dialog of the process other than the one given, once painted.
+HWND WaitForDialog(DWORD processId, HWND except, DWORD timeoutMs = 15000) {
+    HWND dialog = WaitForWindow(
+        processId, except,
+        [](HWND window) {
+            wchar_t className[64] = {};
+            GetClassNameW(window, className, 64);
+            return wcscmp(className, L"#32770") == 0;
+        },
+        timeoutMs);
+    if (dialog) {
+        Sleep(300);
+    }
+    return dialog;
+}
+
+bool WaitForItems(HWND list, int atLeast, DWORD timeoutMs = 10000);
+
+// A dialog that holds a control of this id: the way to tell dialogs apart in
+// every language.
+HWND WaitForDialogWith(DWORD processId, HWND except, int controlId, DWORD timeoutMs = 15000) {
+    return WaitForWindow(
+        processId, except,
+        [controlId](HWND window) { return GetDlgItem(window, controlId) != nullptr; }, timeoutMs);
 }
 
 void Press(HWND dialog, int button) {
@@ -151,7 +142,18 @@ void ShootExport(HWND window, DWORD processId) {
             Sleep(20);
         }
         if (progress) {
-            Sleep(250);
+            // The picture is taken halfway through a document: only the large
+            // workbook converts long enough to be caught there.  (The bar's
+            // position crosses processes; texts of another process's
+            // controls do not.)
+            HWND bar = GetDlgItem(progress, IDC_TRANSFER_DOCUMENT_BAR);
+            for (int wait = 0; wait < 1000 && IsWindow(progress); ++wait) {
+                const LRESULT position = SendMessageW(bar, PBM_GETPOS, 0, 0);
+                if (position >= 20 && position <= 80) {
+                    break;
+                }
+                Sleep(10);
+            }
             Shot(L"transfer");
             break;
         }
@@ -164,7 +166,10 @@ void ShootExport(HWND window, DWORD processId) {
             shotPrompt = true;
         }
         Press(overwrite, IDOK);
-        Sleep(100);
+        // The next prompt or the progress dialog, not the one closing.
+        for (int wait = 0; wait < 100 && IsWindowVisible(overwrite); ++wait) {
+            Sleep(10);
+        }
     }
     if (HWND warning = WaitForDialogWith(processId, window, IDC_SYNC_WARNING_DONT_SHOW, 60000)) {
         Press(warning, IDOK);
