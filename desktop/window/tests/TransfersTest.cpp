@@ -89,14 +89,23 @@ protected:
     std::wstring Device(const std::wstring& name) const {
         return harness_->SyncFolder() + L'\\' + name;
     }
+    // Selects the named items; again while a listing still on its way from
+    // the start-up or the last transfer clears the selection.
     void SelectNames(int listId, const std::vector<std::wstring>& names) {
-        std::vector<int> indices;
-        for (const std::wstring& name : names) {
-            const int index = harness_->FindName(listId, name);
-            ASSERT_GE(index, 0) << std::string(name.begin(), name.end());
-            indices.push_back(index);
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            std::vector<int> indices;
+            for (const std::wstring& name : names) {
+                const int index = harness_->FindName(listId, name);
+                ASSERT_GE(index, 0) << std::string(name.begin(), name.end());
+                indices.push_back(index);
+            }
+            harness_->Select(listId, indices);
+            harness_->Messages().For(100);
+            if (harness_->Selected(listId).size() == names.size()) {
+                return;
+            }
         }
-        harness_->Select(listId, indices);
+        FAIL() << "the selection does not hold";
     }
     void ListRemoteAgain() {
         harness_->Command(CMD_REFRESH_REMOTE);
