@@ -122,8 +122,8 @@ void writeFile(const std::wstring& path, const std::vector<uint8_t>& bytes, uint
 }
 
 std::vector<uint8_t> readFile(const std::wstring& path) {
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                0, nullptr));
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
     std::vector<uint8_t> bytes;
     if (!file) {
         return bytes;

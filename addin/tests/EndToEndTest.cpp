@@ -39,6 +39,10 @@ protected:
         {
             FileHandle out(CreateFileW(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
                                        CREATE_ALWAYS, 0, nullptr));
+            if (!out) {
+                ADD_FAILURE() << "cannot create the host's output file: " << GetLastError();
+                return run;
+            }
             STARTUPINFOW startup{};
             startup.cb = sizeof startup;
             startup.dwFlags = STARTF_USESTDHANDLES;
@@ -46,8 +50,10 @@ protected:
             startup.hStdError = out.get();
             PROCESS_INFORMATION process{};
             std::wstring command = L"\"" + besideTest(L"synchost.exe") + L"\" " + arguments;
-            if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                work_.path().c_str(), &startup, &process)) {
+            // Detached: a console of its own would come with a console host
+            // process that inherits the output handle and may outlive the child.
+            if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS,
+                                nullptr, work_.path().c_str(), &startup, &process)) {
                 ADD_FAILURE() << "synchost did not start";
                 return run;
             }

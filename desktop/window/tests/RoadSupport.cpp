@@ -316,8 +316,10 @@ ChildRun RunChild(const std::wstring& program, const std::wstring& arguments,
     startup.hStdError = output;
     PROCESS_INFORMATION process{};
     std::wstring command = L"\"" + program + L"\" " + arguments;
-    run.started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                 folder.c_str(), &startup, &process) != FALSE;
+    // Detached: a console of its own would come with a console host process
+    // that inherits the output handle and may outlive the child.
+    run.started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS,
+                                 nullptr, folder.c_str(), &startup, &process) != FALSE;
     CloseHandle(output);
     if (!run.started) {
         return run;
