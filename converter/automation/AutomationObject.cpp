@@ -7,6 +7,11 @@
 #include <vector>
 
 namespace sheaf {
+namespace {
+
+constexpr size_t kArgumentsOffHeap = 4;
+
+} // namespace
 
 AutomationObject::AutomationObject(AutomationObject&& other) noexcept
     : dispatch_(std::exchange(other.dispatch_, nullptr)), owns_(other.owns_) {}
@@ -59,12 +64,20 @@ AutomationValue AutomationObject::invoke(WORD flags, DISPID id, const Automation
                                          size_t count, bool put) const {
     if (!dispatch_)
         throw AutomationFailure::status(E_POINTER);
-    // The dispatch interface takes its arguments last to first.
-    std::vector<VARIANT> reversed(count);
+    // The dispatch interface takes its arguments last to first.  Members take
+    // a few at most: those stay off the heap, which costs more than the call
+    // itself in a conversion that makes a dozen calls per cell.
+    VARIANT few[kArgumentsOffHeap];
+    std::vector<VARIANT> many;
+    VARIANT* reversed = few;
+    if (count > kArgumentsOffHeap) {
+        many.resize(count);
+        reversed = many.data();
+    }
     for (size_t i = 0; i < count; ++i)
         reversed[count - 1 - i] = args[i].get();
     DISPID named = DISPID_PROPERTYPUT;
-    DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), put ? &named : nullptr,
+    DISPPARAMS params{count == 0 ? nullptr : reversed, put ? &named : nullptr,
                       static_cast<UINT>(count), put ? 1u : 0u};
     AutomationValue result;
     EXCEPINFO exception{};
