@@ -98,6 +98,9 @@ double AutomationValue::toDouble() const {
 }
 
 std::string AutomationValue::toString() const {
+    // Most results that are read as texts are texts: no converted copy then.
+    if (V_VT(&v_) == VT_BSTR)
+        return wideToAnsi(V_BSTR(&v_), SysStringLen(V_BSTR(&v_)));
     VARIANT out;
     VariantInit(&out);
     checkStatus(VariantChangeTypeEx(&out, const_cast<VARIANT*>(&v_), 1033, 0, VT_BSTR));

@@ -85,6 +85,9 @@ int32_t variantToInt(const VARIANT& v, UINT argument) {
 }
 
 std::string variantToString(const VARIANT& v, UINT argument) {
+    // Texts nearly always arrive as texts: read in place, not through a copy.
+    if (V_VT(&v) == VT_BSTR)
+        return toUtf8(V_BSTR(&v));
     ScopedVariant out;
     if (FAILED(VariantChangeTypeEx(&out.v, const_cast<VARIANT*>(&v), 1033, 0, VT_BSTR)))
         throw StatusFailure{DISP_E_TYPEMISMATCH, argument};
@@ -174,10 +177,16 @@ void Invocation::setDouble(double value) {
 void Invocation::setString(const std::string& utf8) {
     if (!result_)
         return;
-    std::wstring wide = toWide(utf8);
-    BSTR text = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+    // Converted straight into the result, without a wide copy on the way.
+    const int length = utf8.empty()
+                           ? 0
+                           : MultiByteToWideChar(CP_UTF8, 0, utf8.data(),
+                                                 static_cast<int>(utf8.size()), nullptr, 0);
+    BSTR text = SysAllocStringLen(nullptr, static_cast<UINT>(length));
     if (!text)
         throw StatusFailure{E_OUTOFMEMORY};
+    if (length > 0)
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text, length);
     V_VT(result_) = VT_BSTR;
     V_BSTR(result_) = text;
 }
