@@ -55,12 +55,3 @@ quire_setup_prefix() {
   quire_wine reg.exe add "$host_key" /f || return 1
   "$WINESERVER" -w
 }
-
-# A full Unix path becomes the same path on drive Z:, where Wine shows the
-# whole file system; anything else is left as it is.
-quire_windows_path() {
-  case $1 in
-    /*) printf 'Z:%s' "${1//\//\\}" ;;
-    *) printf '%s' "$1" ;;
-  esac
-}
