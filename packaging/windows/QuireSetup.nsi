@@ -35,6 +35,7 @@ RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 ShowInstDetails show
 ShowUninstDetails show
+BrandingText "${PRODUCT} ${VERSION}"
 
 VIProductVersion "${VERSION}"
 VIAddVersionKey "ProductName" "${PRODUCT}"
@@ -46,11 +47,10 @@ VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
-!define MUI_COMPONENTSPAGE_NODESC
 !define MUI_FINISHPAGE_RUN "$INSTDIR\QuireSync.exe"
 
-!insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_COMPONENTS
+!insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_COMPONENTS
@@ -138,12 +138,20 @@ FunctionEnd
   ${EndIf}
 !macroend
 
-Section /o "Stand-ins, for use without the spreadsheet application and the synchronisation host" SectionStandins
+Section /o "Stand-ins" SectionStandins
   Call InstallSpreadsheetStandin
   Call InstallHostStandin
   !insertmacro InstallLibraryStandin "skylink.dll" "WirelessStandin"
   !insertmacro InstallLibraryStandin "DocConverter.dll" "WordStandin"
 SectionEnd
+
+!insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
+  !insertmacro MUI_DESCRIPTION_TEXT ${SectionProgram} \
+    "The program, the converter and the synchronisation add-in."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SectionStandins} \
+    "For use without the spreadsheet application and the synchronisation host. \
+     Those already installed are never replaced."
+!insertmacro MUI_FUNCTION_DESCRIPTION_END
 
 Function .onInit
   ${GetParameters} $R0
@@ -216,6 +224,13 @@ Section /o "un.Remove my settings" SectionUnSettings
   DeleteRegKey HKCU "${SETTINGS_KEY}"
   DeleteRegKey /ifempty HKCU "SOFTWARE\Halvorn"
 SectionEnd
+
+!insertmacro MUI_UNFUNCTION_DESCRIPTION_BEGIN
+  !insertmacro MUI_DESCRIPTION_TEXT ${SectionUnProgram} \
+    "The program, the converter, the add-in and the stand-ins this setup installed."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SectionUnSettings} \
+    "Your settings of ${PRODUCT}. Your documents always stay."
+!insertmacro MUI_UNFUNCTION_DESCRIPTION_END
 
 Function un.onInit
   ${GetParameters} $R0
