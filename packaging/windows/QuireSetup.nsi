@@ -7,6 +7,17 @@
 ; Command line: /S silent, /STANDINS also installs the stand-ins; the
 ; uninstaller takes /S and /REMOVESETTINGS.
 
+!macro RequireDefine NAME
+  !ifndef ${NAME}
+    !error "${NAME} is not defined: the build makes this setup (make installer)"
+  !endif
+!macroend
+!insertmacro RequireDefine VERSION
+!insertmacro RequireDefine BITS
+!insertmacro RequireDefine STAGE
+!insertmacro RequireDefine ICON
+!insertmacro RequireDefine OUTFILE
+
 !if ${BITS} == 64
   Target amd64-unicode
   !define PROGRAM_FILES "$PROGRAMFILES64"
