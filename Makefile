@@ -2,7 +2,7 @@
 FUZZ_SECONDS ?= 60
 PRESETS := win64 win32 native
 
-.PHONY: test build bootstrap fuzz bench clean run screenshots $(PRESETS:%=build-%)
+.PHONY: test build bootstrap fuzz bench clean run screenshots installer deb $(PRESETS:%=build-%)
 
 # The 64-bit Windows tests run on every machine; the 32-bit ones only where the
 # machine itself executes 32-bit programs (tools/can-run-32bit says why not).
@@ -20,9 +20,24 @@ test: build
 
 build: $(PRESETS:%=build-%)
 
+# The Windows builds also make their setup programs, the 64-bit one the package.
 $(PRESETS:%=build-%): build-%: bootstrap
 	cmake --preset $* >/dev/null
 	cmake --build --preset $*
+	$(if $(filter win%,$*),cmake --build --preset $* --target installer)
+	$(if $(filter win64,$*),cmake --build --preset $* --target deb)
+
+# build/win64/packaging/windows/QuireSetup-<version>.exe and the same in build/win32.
+installer: bootstrap
+	cmake --preset win64 >/dev/null
+	cmake --build --preset win64 --target installer
+	cmake --preset win32 >/dev/null
+	cmake --build --preset win32 --target installer
+
+# build/win64/packaging/debian/quire-desktop_<version>-1_amd64.deb
+deb: bootstrap
+	cmake --preset win64 >/dev/null
+	cmake --build --preset win64 --target deb
 
 bootstrap:
 	@tools/bootstrap
