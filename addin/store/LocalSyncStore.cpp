@@ -79,6 +79,13 @@ void LocalSyncStore::scan(std::wstring relative, EntrySet& entries) {
         if (folder && (name == L"." || name == L"..")) {
             continue;
         }
+        // Sent, such a name would come back under another path, as a second
+        // document beside this one, or be refused on its way back.
+        if (!ReturnsFromHandheld(entry.path, folder)) {
+            log_.write("name cannot make the way to the handheld and back, skipped: " +
+                       toUtf8(entry.path));
+            continue;
+        }
         if (folder) {
             scan(relative + name, entries);
             entry.kind = EntryKind::Folder;
