@@ -32,6 +32,10 @@ if(QUIRE_FUZZ)
   endif()
   # Coverage feedback for the libraries the fuzz targets link.
   add_compile_options(-fsanitize=fuzzer-no-link)
+  # Optimised as fuzzing builds are: unoptimised, one small .xls took
+  # milliseconds to open and save, most of it in calls that inlining removes.
+  # The tests of this build share the objects, under the same sanitizers.
+  add_compile_options(-O1)
 endif()
 
 function(quire_setup_testing)
