@@ -24,21 +24,6 @@ void require(bool condition) {
     }
 }
 
-// The names of a path, each of which must stay where it is put.
-void checkSafe(const std::wstring& path) {
-    require(!path.empty() && path.front() == L'/');
-    size_t start = 1;
-    while (true) {
-        const size_t end = path.find(L'/', start);
-        require(quire::IsSafeEntryName(std::wstring_view(path).substr(
-            start, end == std::wstring::npos ? std::wstring::npos : end - start)));
-        if (end == std::wstring::npos) {
-            return;
-        }
-        start = end + 1;
-    }
-}
-
 bool hasLoneSurrogate(std::wstring_view text) {
     for (size_t i = 0; i < text.size(); ++i) {
         const wchar_t unit = text[i];
@@ -52,7 +37,11 @@ bool hasLoneSurrogate(std::wstring_view text) {
     return false;
 }
 
+// Whether every name of the path stays where it is put.
 bool allSafe(const std::wstring& path) {
+    if (path.empty() || path.front() != L'/') {
+        return false;
+    }
     size_t start = 1;
     while (true) {
         const size_t end = path.find(L'/', start);
@@ -65,6 +54,10 @@ bool allSafe(const std::wstring& path) {
         }
         start = end + 1;
     }
+}
+
+void checkSafe(const std::wstring& path) {
+    require(allSafe(path));
 }
 
 void scannedName(std::span<const uint8_t> bytes, bool folder) {
