@@ -2,7 +2,7 @@
 FUZZ_SECONDS ?= 60
 PRESETS := win64 win32 native
 
-.PHONY: test build bootstrap fuzz bench clean run screenshots installer deb $(PRESETS:%=build-%)
+.PHONY: test build bootstrap fuzz fuzz-long bench clean run screenshots installer deb $(PRESETS:%=build-%)
 
 # The 64-bit Windows tests run on every machine; the 32-bit ones only where the
 # machine itself executes 32-bit programs (tools/can-run-32bit says why not).
@@ -44,6 +44,14 @@ bootstrap:
 
 fuzz: build-native
 	tools/run-fuzz build/native $(FUZZ_SECONDS)
+
+# Every target to 10,000,000 executions or its time cap; the grown corpora go
+# into the repository's corpus folders.  FUZZ_LONG_SCALE=10 for a trial at a
+# tenth of each cap.
+FUZZ_LONG_RUNS ?= 10000000
+FUZZ_LONG_SCALE ?= 100
+fuzz-long: build-native
+	tools/run-fuzz-long build/native $(FUZZ_LONG_RUNS) $(FUZZ_LONG_SCALE)
 
 bench: bootstrap build-win64
 	cmake --preset bench >/dev/null

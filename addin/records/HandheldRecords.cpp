@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 
 namespace quire::addin {
 
@@ -31,15 +30,6 @@ std::string comFailureText(const ComError& error) {
     return text;
 }
 
-// How many bytes part `part` of a file of `size` bytes holds.
-size_t expectedPartLength(int32_t size, int32_t part) {
-    int64_t offset = int64_t(part) * int64_t(kPartSize);
-    if (size <= 0 || part < 0 || offset >= size) {
-        return 0;
-    }
-    return static_cast<size_t>(std::min<int64_t>(size - offset, kPartSize));
-}
-
 } // namespace
 
 std::string recordTimeText(uint64_t utcFileTime) {
@@ -48,28 +38,28 @@ std::string recordTimeText(uint64_t utcFileTime) {
     SYSTEMTIME time{};
     FileTimeToLocalFileTime(&utc, &local);
     FileTimeToSystemTime(&local, &time);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d", time.wYear, time.wMonth, time.wDay,
-                  time.wHour, time.wMinute, time.wSecond);
-    return text;
+    return FormatRecordTimeText(
+        {time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond});
 }
 
-uint64_t parseRecordTime(const std::string& text) {
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    std::sscanf(text.c_str(), "%4d%2d%2d%2d%2d%2d", &year, &month, &day, &hour, &minute, &second);
+uint64_t recordFileTime(const RecordTime& fields) {
     SYSTEMTIME time{};
-    time.wYear = static_cast<WORD>(year);
-    time.wMonth = static_cast<WORD>(month);
-    time.wDay = static_cast<WORD>(day);
-    time.wHour = static_cast<WORD>(hour);
-    time.wMinute = static_cast<WORD>(minute);
-    time.wSecond = static_cast<WORD>(second);
+    time.wYear = static_cast<WORD>(fields.year);
+    time.wMonth = static_cast<WORD>(fields.month);
+    time.wDay = static_cast<WORD>(fields.day);
+    time.wHour = static_cast<WORD>(fields.hour);
+    time.wMinute = static_cast<WORD>(fields.minute);
+    time.wSecond = static_cast<WORD>(fields.second);
     FILETIME local{};
     FILETIME utc{};
     if (!SystemTimeToFileTime(&time, &local) || !LocalFileTimeToFileTime(&local, &utc)) {
         return 0;
     }
     return (uint64_t(utc.dwHighDateTime) << 32) | utc.dwLowDateTime;
+}
+
+uint64_t parseRecordTime(const std::string& text) {
+    return recordFileTime(ParseRecordTimeText(text));
 }
 
 std::optional<std::string> HandheldRecords::GetField(IHostFields* fields, short id) const {
@@ -81,9 +71,7 @@ std::optional<std::string> HandheldRecords::GetField(IHostFields* fields, short 
         }
         com::Variant value;
         check(field->get_Value(value.put()));
-        std::vector<uint8_t> bytes = com::readByteArray(value.ref());
-        auto zero = std::find(bytes.begin(), bytes.end(), uint8_t(0));
-        return std::string(bytes.begin(), zero);
+        return FieldText(com::readByteArray(value.ref()));
     } catch (const ComError& error) {
         log_.write("!!! GetField: com exception occured " + comFailureText(error));
     } catch (...) {
@@ -124,13 +112,7 @@ void HandheldRecords::readData(IHostFields* fields, SyncEntry& entry) const {
         check(field->get_Value(value.put()));
         std::vector<uint8_t> bytes = com::readByteArray(value.ref());
         log_.write("trying to read " + std::to_string(bytes.size()) + " bytes of file...");
-        // The handheld may close a part with one zero byte.  Only a byte beyond
-        // what the part should hold is that terminator; a file's own last zero
-        // byte stays.
-        if (!bytes.empty() && bytes.back() == 0 &&
-            bytes.size() == expectedPartLength(entry.size, entry.part) + 1) {
-            bytes.pop_back();
-        }
+        DropPartTerminator(bytes, entry.size, entry.part);
         entry.content.insert(entry.content.end(), bytes.begin(), bytes.end());
         log_.write("succesed...");
     } catch (const ComError& error) {
@@ -160,42 +142,39 @@ SyncEntry HandheldRecords::GetFile(IHostRecords* records, long index) const {
     check(fields->get_Count(&count));
     log_.write("fields count: " + std::to_string(count));
 
-    std::string id = requireField(fields.get(), FIELD_ID, "GetField(fields, FIELD_ID)");
-    std::string name = requireField(fields.get(), FIELD_NAME, "GetField(fields, FIELD_NAME)");
-    log_.write("file No " + std::to_string(index) + "; " + name);
-    std::string parent = requireField(fields.get(), FIELD_PARENT, "GetField(fields, FIELD_PARENT)");
-    std::string size = requireField(fields.get(), FIELD_SIZE, "GetField(fields, FIELD_SIZE)");
-    std::string time = requireField(fields.get(), FIELD_TIME, "GetField(fields, FIELD_TIME)");
-    std::string changed =
-        requireField(fields.get(), FIELD_CHANGED, "GetField(fields, FIELD_CHANGED)");
-    std::string part =
-        requireField(fields.get(), FIELD_DATAPART, "GetField(fields, FIELD_DATAPART)");
+    RecordTexts texts;
+    texts.id = requireField(fields.get(), FIELD_ID, "GetField(fields, FIELD_ID)");
+    texts.name = requireField(fields.get(), FIELD_NAME, "GetField(fields, FIELD_NAME)");
+    log_.write("file No " + std::to_string(index) + "; " + texts.name);
+    texts.parent = requireField(fields.get(), FIELD_PARENT, "GetField(fields, FIELD_PARENT)");
+    texts.size = requireField(fields.get(), FIELD_SIZE, "GetField(fields, FIELD_SIZE)");
+    texts.time = requireField(fields.get(), FIELD_TIME, "GetField(fields, FIELD_TIME)");
+    texts.changed = requireField(fields.get(), FIELD_CHANGED, "GetField(fields, FIELD_CHANGED)");
+    texts.part = requireField(fields.get(), FIELD_DATAPART, "GetField(fields, FIELD_DATAPART)");
 
-    int32_t sizeValue = std::atoi(size.c_str());
-    bool changedValue = std::atoi(changed.c_str()) != 0;
     char line[1024];
     std::snprintf(line, sizeof line,
-                  "id=%s\tname=%s\tparent=%s\tsize=%s\ttime=%s\tchanged=%d,part=%s", id.c_str(),
-                  name.c_str(), parent.c_str(), size.c_str(), time.c_str(), changedValue ? 1 : 0,
-                  part.c_str());
+                  "id=%s\tname=%s\tparent=%s\tsize=%s\ttime=%s\tchanged=%d,part=%s",
+                  texts.id.c_str(), texts.name.c_str(), texts.parent.c_str(), texts.size.c_str(),
+                  texts.time.c_str(), FieldNumber(texts.changed) != 0 ? 1 : 0, texts.part.c_str());
     log_.write(line);
 
-    std::optional<std::wstring> path = recordEntryPath(parent, name);
-    if (!path) {
-        log_.write("unsafe file name skipped: parent=" + parent + " name=" + name);
+    std::optional<RecordHeader> header = DecodeRecordHeader(texts);
+    if (!header) {
+        log_.write("unsafe file name skipped: parent=" + texts.parent + " name=" + texts.name);
         throw CSynchException("Record names a file outside the synch folder");
     }
 
     SyncEntry entry;
-    entry.kind = sizeValue < 0 ? EntryKind::Folder : EntryKind::File;
-    entry.path = *path;
-    entry.id = std::atoi(id.c_str());
-    entry.size = sizeValue;
-    entry.time = parseRecordTime(time);
-    entry.changed = changedValue;
-    entry.part = std::atoi(part.c_str());
+    entry.kind = header->isFolder() ? EntryKind::Folder : EntryKind::File;
+    entry.path = header->path;
+    entry.id = header->id;
+    entry.size = header->size;
+    entry.time = recordFileTime(header->time);
+    entry.changed = header->changed;
+    entry.part = header->part;
 
-    if (sizeValue == -1) {
+    if (!header->hasData()) {
         log_.write("no file data");
     } else {
         log_.write("getting file data");
@@ -270,17 +249,10 @@ void addReassembled(EntrySet& incoming, SyncEntry entry) {
         incoming.insert(std::move(entry));
         return;
     }
-    // A part number from the handheld is not trusted to stay inside the file.
-    uint64_t offset = uint64_t(std::max(entry.part, 0)) * kPartSize;
-    uint64_t end = offset + entry.content.size();
-    if (end > uint64_t(std::max(existing->size, 0))) {
+    if (!PlacePart(existing->content, existing->size, entry.part, entry.content)) {
         throw CSynchException("Record part " + std::to_string(entry.part) +
                               " lies beyond the file size");
     }
-    if (existing->content.size() < end) {
-        existing->content.resize(end, 0);
-    }
-    std::copy(entry.content.begin(), entry.content.end(), existing->content.begin() + offset);
     existing->partsMerged += 1;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RecordFields.h"
+#include "RecordParts.h"
 #include "SyncEntry.h"
 #include "log/AddinLog.h"
 
@@ -11,21 +13,6 @@
 #include <string>
 
 namespace quire::addin {
-
-// Field ids of a "Quire" record; every value is an array of bytes.
-enum FieldId : short {
-    FIELD_ID = 1,
-    FIELD_NAME = 2,
-    FIELD_PARENT = 3,
-    FIELD_SIZE = 4,
-    FIELD_TIME = 5,
-    FIELD_CHANGED = 6,
-    FIELD_DATAPART = 7,
-    FIELD_DATA = 8,
-};
-
-// Bytes of file content per record.
-constexpr size_t kPartSize = 0x7FFF;
 
 // Reads and writes files as records of the handheld's "Quire" table.  Host
 // calls that fail throw ComError; a record that cannot be read or is not
@@ -53,8 +40,10 @@ private:
 // path becomes the entry, later ones are placed at their part's offset.
 void addReassembled(EntrySet& incoming, SyncEntry entry);
 
-// The record time text "yyyymmddhhmmss" in local time, and back to UTC.
+// The record time text "yyyymmddhhmmss" in local time, and back to UTC; 0
+// for a time the system cannot hold.
 std::string recordTimeText(uint64_t utcFileTime);
 uint64_t parseRecordTime(const std::string& text);
+uint64_t recordFileTime(const RecordTime& localTime);
 
 } // namespace quire::addin

@@ -1,5 +1,6 @@
 #include "LocalSyncStore.h"
 
+#include "StoreName.h"
 #include "base/UniqueHandle.h"
 
 #include <algorithm>
@@ -19,26 +20,6 @@ FILETIME toFileTime(uint64_t value) {
 
 [[noreturn]] void throwLastError() {
     throw CSynchException(Win32ErrorText());
-}
-
-// Replaces the extension of the entry's last component when it is one of
-// `from`, with the matching `to` in lower case.
-void renameKind(SyncEntry& entry, const wchar_t* const from[2], const wchar_t* const to[2]) {
-    if (entry.isFolder()) {
-        return;
-    }
-    size_t slash = entry.path.rfind(L'/');
-    size_t dot = entry.path.rfind(L'.');
-    if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash)) {
-        return;
-    }
-    std::wstring extension = entry.path.substr(dot);
-    for (int i = 0; i < 2; ++i) {
-        if (CompareStringOrdinal(extension.c_str(), -1, from[i], -1, TRUE) == CSTR_EQUAL) {
-            entry.path.replace(dot, 4, to[i]);
-            return;
-        }
-    }
 }
 
 } // namespace
@@ -62,24 +43,15 @@ std::string Win32ErrorText() {
 }
 
 void ToDesktopName(SyncEntry& entry) {
-    static const wchar_t* const from[2] = {L".xls", L".doc"};
-    static const wchar_t* const to[2] = {L".shf", L".pgd"};
-    renameKind(entry, from, to);
+    entry.path = DesktopPathOf(std::move(entry.path), entry.isFolder());
 }
 
 void ToHandheldName(SyncEntry& entry) {
-    static const wchar_t* const from[2] = {L".shf", L".pgd"};
-    static const wchar_t* const to[2] = {L".xls", L".doc"};
-    renameKind(entry, from, to);
+    entry.path = HandheldPathOf(std::move(entry.path), entry.isFolder());
 }
 
 std::wstring LocalSyncStore::FullPath(const SyncEntry& entry) {
-    std::wstring relative = entry.path;
-    if (!relative.empty() && relative.front() == L'/') {
-        relative.erase(0, 1);
-    }
-    std::replace(relative.begin(), relative.end(), L'/', L'\\');
-    return folder_.path() + relative;
+    return folder_.path() + StoreRelativePath(entry.path);
 }
 
 EntrySet LocalSyncStore::ScanFolder() {
@@ -103,10 +75,18 @@ void LocalSyncStore::scan(std::wstring relative, EntrySet& entries) {
         entry.path = L"/" + relative + name;
         std::replace(entry.path.begin(), entry.path.end(), L'\\', L'/');
         entry.time = fileTimeValue(data.ftLastWriteTime);
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (name == L"." || name == L"..") {
-                continue;
-            }
+        const bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (folder && (name == L"." || name == L"..")) {
+            continue;
+        }
+        // Sent, such a name would come back under another path, as a second
+        // document beside this one, or be refused on its way back.
+        if (!ReturnsFromHandheld(entry.path, folder)) {
+            log_.write("name cannot make the way to the handheld and back, skipped: " +
+                       toUtf8(entry.path));
+            continue;
+        }
+        if (folder) {
             scan(relative + name, entries);
             entry.kind = EntryKind::Folder;
             entry.size = -1;

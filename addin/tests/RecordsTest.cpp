@@ -1,7 +1,7 @@
 #include "AddinTestSupport.h"
 #include "com/Variant.h"
 #include "records/HandheldRecords.h"
-#include "records/RecordPath.h"
+#include "RecordPath.h"
 
 #include <gtest/gtest.h>
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace quire;
 using namespace quire::addin;
 using namespace quire::addin::testing;
@@ -48,6 +50,27 @@ TEST_F(StoreTest, ScanFindsFoldersAndFilesAtAnyDepth) {
     EXPECT_EQ(may->time, makeTime(2004, 5, 1));
     EXPECT_TRUE(may->content.empty());
     EXPECT_EQ(store_.FullPath(*may), sync_.path() + L"\\Reports\\May.shf");
+}
+
+TEST_F(StoreTest, ScanLeavesOutNamesThatWouldComeBackAsOthers) {
+    // A handheld kind's name in the sync folder travels unrenamed and comes
+    // back renamed: Book.xls would return as Book.shf, a second document.
+    CreateDirectoryW(sync_.file(L"Old.xls").c_str(), nullptr);
+    writeFile(sync_.file(L"Old.xls\\May.shf"), bytesOf("1"));
+    writeFile(sync_.file(L"Book.xls"), bytesOf("2"));
+    writeFile(sync_.file(L"Notes.DOC"), bytesOf("3"));
+    writeFile(sync_.file(L"Book.shf"), bytesOf("4"));
+    EntrySet entries = store_.ScanFolder();
+    EXPECT_EQ(entries.size(), 3u);
+    EXPECT_TRUE(entries.contains(L"/Old.xls")); // folders keep their names both ways
+    EXPECT_TRUE(entries.contains(L"/Old.xls/May.shf"));
+    EXPECT_TRUE(entries.contains(L"/Book.shf"));
+    EXPECT_FALSE(entries.contains(L"/Book.xls"));
+    EXPECT_FALSE(entries.contains(L"/Notes.DOC"));
+    const std::vector<std::string> log = logLines(scratch_.file(L"log.txt"));
+    EXPECT_NE(std::find(log.begin(), log.end(),
+                        "name cannot make the way to the handheld and back, skipped: /Book.xls"),
+              log.end());
 }
 
 TEST_F(StoreTest, DocumentNamesFollowTheirSide) {

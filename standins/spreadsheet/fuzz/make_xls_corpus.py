@@ -2,14 +2,16 @@
 """Regenerates the seed corpus of xls_open_fuzzer in corpus-xls/.
 
 Small workbooks written by python3-xlwt, and the same re-saved by LibreOffice,
-so that the seeds hold both writers' record layouts.  Run with Debian's python
-(/usr/bin/python3), which has xlwt:  ./make_xls_corpus.py
+so that the seeds hold both writers' record layouts; beside each workbook its
+bare Workbook stream, which the fuzzer reads without a container.  Run with
+Debian's python (/usr/bin/python3), which has xlwt and xlrd:  ./make_xls_corpus.py
 """
 import os
 import shutil
 import subprocess
 import tempfile
 
+import xlrd.compdoc
 import xlwt
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -68,6 +70,16 @@ def shared_strings_book(path):
     book.save(path)
 
 
+def write_streams():
+    for name in sorted(os.listdir(CORPUS)):
+        if not name.endswith(".xls"):
+            continue
+        with open(os.path.join(CORPUS, name), "rb") as f, open(os.devnull, "w") as quiet:
+            stream = xlrd.compdoc.CompDoc(f.read(), logfile=quiet).get_named_stream("Workbook")
+        with open(os.path.join(CORPUS, "stream-" + name[:-4] + ".bin"), "wb") as f:
+            f.write(stream)
+
+
 def main():
     os.makedirs(CORPUS, exist_ok=True)
     makers = {"xlwt-values.xls": values_book, "xlwt-styles.xls": styles_book,
@@ -87,6 +99,7 @@ def main():
                         os.path.join(CORPUS, name.replace("xlwt-", "libreoffice-")))
     finally:
         shutil.rmtree(scratch)
+    write_streams()
 
 
 if __name__ == "__main__":

@@ -94,7 +94,8 @@ std::string RecordCursor::unicodeBody(uint32_t chars, uint8_t options) {
     std::string out;
     char16_t pending = 0;
     bool wide = (options & 0x01) != 0;
-    for (uint32_t i = 0; i < chars && !failed_; ++i) {
+    uint32_t left = chars;
+    while (left > 0 && !failed_) {
         if (remainingInSegment() == 0) {
             // A string that goes on in a CONTINUE record restates its width there.
             if (atEnd()) {
@@ -102,9 +103,29 @@ std::string RecordCursor::unicodeBody(uint32_t chars, uint8_t options) {
                 break;
             }
             wide = (u8() & 0x01) != 0;
+            continue;
         }
-        const char16_t unit = wide ? u16() : u8();
-        appendUtf16(out, unit, pending);
+        // The characters this segment holds are taken in one go; only a wide
+        // character cut by the segment's end goes through the cursor.
+        const std::span<const uint8_t> rest = segments_[segment_].subspan(offset_);
+        const size_t run = std::min<size_t>(left, wide ? rest.size() / 2 : rest.size());
+        if (run == 0) {
+            appendUtf16(out, u16(), pending);
+            --left;
+            continue;
+        }
+        out.reserve(out.size() + run);
+        for (size_t i = 0; i < run; ++i) {
+            const char16_t unit = wide ? static_cast<char16_t>(rest[2 * i] | (rest[2 * i + 1] << 8))
+                                       : static_cast<char16_t>(rest[i]);
+            if (unit < 0x80 && pending == 0) {
+                out.push_back(static_cast<char>(unit)); // most text is ASCII
+            } else {
+                appendUtf16(out, unit, pending);
+            }
+        }
+        offset_ += wide ? 2 * run : run;
+        left -= static_cast<uint32_t>(run);
     }
     if (pending != 0) {
         out += "\xEF\xBF\xBD";

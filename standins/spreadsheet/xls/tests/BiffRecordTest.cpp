@@ -54,6 +54,28 @@ TEST(RecordCursor, StringSplitAcrossSegmentsChangesWidth) {
     EXPECT_TRUE(cursor.atEnd());
 }
 
+TEST(RecordCursor, WideCharacterCutBySegmentEndJoinsTheNextSegment) {
+    // U+1F600 as a surrogate pair whose low half is cut between two segments;
+    // a cut character carries no fresh option byte.
+    std::vector<uint8_t> first = {3, 0, 0x01, 0x3D, 0xD8, 0x00};
+    std::vector<uint8_t> second = {0xDE, 'x', 0};
+    RecordCursor cursor;
+    cursor.append(first);
+    cursor.append(second);
+    EXPECT_EQ(cursor.unicodeString16(), "\xF0\x9F\x98\x80x");
+    EXPECT_FALSE(cursor.failed());
+    EXPECT_TRUE(cursor.atEnd());
+}
+
+TEST(RecordCursor, WideStringCutAtTheEndFails) {
+    std::vector<uint8_t> data = {2, 0, 0x01, 'a', 0, 'b'};
+    RecordCursor cursor;
+    cursor.append(data);
+    // The cut character's missing high byte reads as zero.
+    EXPECT_EQ(cursor.unicodeString16(), "ab");
+    EXPECT_TRUE(cursor.failed());
+}
+
 TEST(RecordCursor, RichTextAndPhoneticPartsAreSkipped) {
     // Two strings; the first has 1 formatting run (4 bytes) and a 3-byte
     // phonetic block, which belong to it and not to the next string.

@@ -1,10 +1,7 @@
 #include "RecordPath.h"
 
-#include "base/CodePage.h"
+#include "Utf16Text.h"
 #include "base/EntryName.h"
-#include "log/AddinLog.h"
-
-#include <windows.h>
 
 namespace quire::addin {
 
@@ -19,8 +16,8 @@ std::optional<std::wstring> recordEntryPath(std::string_view parent, std::string
     // The first five characters of the parent stand for the top of the sync
     // folder, whatever they are.
     std::string_view folder = parent.size() > kParentPrefix ? parent.substr(kParentPrefix) : "";
-    auto wideFolder = WidenChecked(CP_UTF8, folder);
-    auto wideName = WidenChecked(CP_UTF8, name);
+    auto wideFolder = WidenUtf8Checked(folder);
+    auto wideName = WidenUtf8Checked(name);
     if (!wideFolder || !wideName || !IsSafeEntryName(*wideName)) {
         return std::nullopt;
     }
@@ -54,7 +51,7 @@ std::optional<std::wstring> recordEntryPath(std::string_view parent, std::string
 }
 
 RecordLocation recordLocation(const std::wstring& path) {
-    std::string text = toUtf8(path);
+    std::string text = NarrowUtf8Lossy(path);
     size_t slash = text.rfind('/');
     RecordLocation location;
     if (slash == std::string::npos) {

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quire::addin {
+
+// The place below the sync folder that an entry path names: "\" between the
+// folders and no leading separator.
+std::wstring StoreRelativePath(std::wstring_view path);
+
+// ".xls"/".doc" at the end of a file's path become ".shf"/".pgd" and back,
+// in lower case; folders keep their names.
+std::wstring DesktopPathOf(std::wstring path, bool folder);
+std::wstring HandheldPathOf(std::wstring path, bool folder);
+
+// Whether an entry found in the sync folder comes back from the handheld
+// under the same path: it travels under its handheld name as record texts,
+// and one whose texts read back as another path, or as none, would return
+// as a second document or not at all.
+bool ReturnsFromHandheld(const std::wstring& path, bool folder);
+
+} // namespace quire::addin

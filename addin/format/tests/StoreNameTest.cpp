@@ -1,0 +1,48 @@
+#include "StoreName.h"
+
+#include <gtest/gtest.h>
+
+namespace quire::addin {
+namespace {
+
+TEST(StoreNameTest, RelativePathUsesBackslashes) {
+    EXPECT_EQ(StoreRelativePath(L"/Reports/May.shf"), L"Reports\\May.shf");
+    EXPECT_EQ(StoreRelativePath(L"/a.pgd"), L"a.pgd");
+    EXPECT_EQ(StoreRelativePath(L"a"), L"a");
+}
+
+TEST(StoreNameTest, KindsAreRenamedInTheLastNameOnly) {
+    EXPECT_EQ(DesktopPathOf(L"/Reports/May.XLS", false), L"/Reports/May.shf");
+    EXPECT_EQ(DesktopPathOf(L"/a.doc", false), L"/a.pgd");
+    EXPECT_EQ(HandheldPathOf(L"/a.Shf", false), L"/a.xls");
+    EXPECT_EQ(HandheldPathOf(L"/a.pgd", false), L"/a.doc");
+    EXPECT_EQ(DesktopPathOf(L"/a.xlsx", false), L"/a.xlsx");
+    EXPECT_EQ(DesktopPathOf(L"/b.xls/c", false), L"/b.xls/c");
+    EXPECT_EQ(DesktopPathOf(L"/Old.xls", true), L"/Old.xls");
+    EXPECT_EQ(DesktopPathOf(L"/.xls", false), L"/.shf");
+}
+
+TEST(StoreNameTest, HandheldDocumentsComeBackUnderTheirPath) {
+    EXPECT_TRUE(ReturnsFromHandheld(L"/May.shf", false));
+    EXPECT_TRUE(ReturnsFromHandheld(L"/May.SHF", false));
+    EXPECT_TRUE(ReturnsFromHandheld(L"/R\u00e9sum\u00e9/b.pgd", false));
+    EXPECT_TRUE(ReturnsFromHandheld(L"/notes.txt", false));
+    EXPECT_TRUE(ReturnsFromHandheld(L"/Old.xls", true));
+    EXPECT_TRUE(ReturnsFromHandheld(std::wstring(L"/") + wchar_t(0xD83D) + wchar_t(0xDE00), false));
+}
+
+TEST(StoreNameTest, NamesThatWouldComeBackChangedAreNotSent) {
+    // Sent as "a.xls", it would come back as a.shf: a second document.
+    EXPECT_FALSE(ReturnsFromHandheld(L"/a.xls", false));
+    EXPECT_FALSE(ReturnsFromHandheld(L"/Reports/b.DOC", false));
+    // UTF-8 cannot carry a lone surrogate: it would come back as U+FFFD.
+    EXPECT_FALSE(ReturnsFromHandheld(std::wstring(L"/a") + wchar_t(0xD83D) + L".shf", false));
+    // The handheld's records refuse what the file system would move or drop.
+    EXPECT_FALSE(ReturnsFromHandheld(L"/trailing.", false));
+    EXPECT_FALSE(ReturnsFromHandheld(L"/trailing ", false));
+    EXPECT_FALSE(ReturnsFromHandheld(L"/con.shf", false));
+    EXPECT_FALSE(ReturnsFromHandheld(L"/" + std::wstring(300, L'x'), false));
+}
+
+} // namespace
+} // namespace quire::addin
