@@ -13,7 +13,7 @@ test: build
 	if why=$$(tools/can-run-32bit); then \
 	  tools/run-tests build/win32; win32=$$?; ran32=build/win32; \
 	else \
-	  echo "32-bit Windows tests skipped: $$why"; win32=0; ran32="--skipped build/win32"; \
+	  echo "32-bit Windows tests skipped: $$why"; win32=0; ran32="--skipped build/win64"; \
 	fi; \
 	tools/test-summary build/native build/win64 $$ran32; \
 	exit $$(( fuzz || native || win64 || win32 ))
