@@ -135,18 +135,7 @@ void DavRequest::reportStatus(const wchar_t* hint) const {
 }
 
 std::optional<uint64_t> DavRequest::contentLength() const {
-    const std::wstring text = queryText(request_.get(), WINHTTP_QUERY_CONTENT_LENGTH);
-    if (text.empty() || text.size() > 19) {
-        return std::nullopt;
-    }
-    uint64_t value = 0;
-    for (const wchar_t c : text) {
-        if (c < L'0' || c > L'9') {
-            return std::nullopt;
-        }
-        value = value * 10 + static_cast<uint64_t>(c - L'0');
-    }
-    return value;
+    return parseContentLength(queryText(request_.get(), WINHTTP_QUERY_CONTENT_LENGTH));
 }
 
 bool DavRequest::read(void* buffer, DWORD size, DWORD& bytesRead) {

@@ -128,6 +128,54 @@ bool propfind(DavRequest& request, const wchar_t* depthHeader, const wchar_t* hi
     return true;
 }
 
+// Receives a GET's body into a temporary file beside `pcPath`, which replaces
+// the file there only once the whole body has arrived.
+template <class Request>
+bool receiveBody(Request& request, const std::wstring& pcPath, WsProgressCallback progress) {
+    if (request.status() != HTTP_STATUS_OK) {
+        request.reportStatus();
+        return false;
+    }
+    TempFile file;
+    if (!file.create(pcPath)) {
+        return false;
+    }
+    const auto expected = request.contentLength();
+    std::unique_ptr<char[]> buffer(new char[kChunkSize]);
+    uint64_t done = 0;
+    for (;;) {
+        // Fill a whole chunk before writing, so that progress comes at a
+        // steady pace rather than once per network packet.
+        DWORD filled = 0;
+        while (filled < kChunkSize) {
+            DWORD got = 0;
+            if (!request.read(buffer.get() + filled, kChunkSize - filled, got)) {
+                return false;
+            }
+            if (got == 0) {
+                break;
+            }
+            filled += got;
+        }
+        if (filled == 0) {
+            break;
+        }
+        if (!file.write(buffer.get(), filled)) {
+            return false;
+        }
+        done += filled;
+        if (progress != nullptr && progress(static_cast<DWORD>(done)) == 0) {
+            setLastError(L"The transfer was cancelled");
+            return false;
+        }
+    }
+    if (expected && *expected != done) {
+        setLastError(L"The connection closed before the whole file arrived");
+        return false;
+    }
+    return file.commit();
+}
+
 } // namespace
 
 std::unique_ptr<DavSession> DavSession::connect(std::wstring_view url, std::wstring_view user,
@@ -184,6 +232,8 @@ bool DavSession::open(std::wstring_view url) {
         setSystemError(GetLastError());
         return false;
     }
+    // Without it every download goes through WinHTTP.
+    downloadConnection_ = InetConnection::open(inetRoute(host, parts.nPort));
     return true;
 }
 
@@ -234,52 +284,43 @@ bool DavSession::download(std::string_view remotePath, const std::wstring& pcPat
     if (!resolve(remotePath, path)) {
         return false;
     }
-    DavRequest request(*this, L"GET", dav::percentEncodePath(path));
-    if (!request.send()) {
-        return false;
-    }
-    if (request.status() != HTTP_STATUS_OK) {
-        request.reportStatus();
-        return false;
-    }
-    TempFile file;
-    if (!file.create(pcPath)) {
-        return false;
-    }
-    const auto expected = request.contentLength();
-    std::unique_ptr<char[]> buffer(new char[kChunkSize]);
-    uint64_t done = 0;
-    for (;;) {
-        // Fill a whole chunk before writing, so that progress comes at a
-        // steady pace rather than once per network packet.
-        DWORD filled = 0;
-        while (filled < kChunkSize) {
-            DWORD got = 0;
-            if (!request.read(buffer.get() + filled, kChunkSize - filled, got)) {
-                return false;
-            }
-            if (got == 0) {
-                break;
-            }
-            filled += got;
-        }
-        if (filled == 0) {
-            break;
-        }
-        if (!file.write(buffer.get(), filled)) {
+    const std::string encodedPath = dav::percentEncodePath(path);
+    if (downloadsThroughWinInet()) {
+        InetGet request(*downloadConnection_, encodedPath,
+                        authScheme_ == WINHTTP_AUTH_SCHEME_BASIC ? basicAuthorization_ + L"\r\n"
+                                                                 : std::wstring());
+        if (!request.send()) {
             return false;
         }
-        done += filled;
-        if (progress != nullptr && progress(static_cast<DWORD>(done)) == 0) {
-            setLastError(L"The transfer was cancelled");
-            return false;
+        // A folder that asks for credentials the base folder did not is left
+        // to WinHTTP, which answers the challenge.
+        if (request.status() != HTTP_STATUS_DENIED || authScheme_ != 0) {
+            return receiveBody(request, pcPath, progress);
         }
     }
-    if (expected && *expected != done) {
-        setLastError(L"The connection closed before the whole file arrived");
-        return false;
+    DavRequest request(*this, L"GET", encodedPath);
+    return request.send() && receiveBody(request, pcPath, progress);
+}
+
+bool DavSession::downloadsThroughWinInet() const {
+    return downloadConnection_ != nullptr &&
+           (authScheme_ == 0 || authScheme_ == WINHTTP_AUTH_SCHEME_BASIC);
+}
+
+InetRoute DavSession::inetRoute(const std::wstring& host, unsigned short port) const {
+    InetRoute route{host, port, secure_, {}, {}};
+    WINHTTP_PROXY_INFO proxy = {};
+    if (WinHttpGetDefaultProxyConfiguration(&proxy)) {
+        if (proxy.dwAccessType == WINHTTP_ACCESS_TYPE_NAMED_PROXY && proxy.lpszProxy != nullptr) {
+            route.proxy = proxy.lpszProxy;
+            if (proxy.lpszProxyBypass != nullptr) {
+                route.proxyBypass = proxy.lpszProxyBypass;
+            }
+        }
+        GlobalFree(proxy.lpszProxy);
+        GlobalFree(proxy.lpszProxyBypass);
     }
-    return file.commit();
+    return route;
 }
 
 bool DavSession::upload(const std::wstring& pcPath, std::string_view remotePath,

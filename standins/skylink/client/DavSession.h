@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DavListing.h"
+#include "InetGet.h"
 #include "InternetHandle.h"
 #include "Skylink.h"
 
@@ -49,9 +50,14 @@ private:
     bool resolve(std::string_view remotePath, std::string& path) const;
     std::wstring destinationHeader(const std::string& path) const;
     bool isCollection(const std::string& path) const;
+    // WinINet for downloads where it can authenticate as WinHTTP would: no
+    // credentials asked, or Basic ones sent as a header.
+    bool downloadsThroughWinInet() const;
+    InetRoute inetRoute(const std::wstring& host, unsigned short port) const;
 
     InternetHandle session_;
     InternetHandle connection_;
+    std::unique_ptr<InetConnection> downloadConnection_;
     bool secure_ = false;
     std::wstring origin_; // scheme://host:port
     std::string basePath_;

@@ -52,4 +52,18 @@ void copyAnsi(std::wstring_view text, char* buffer, int size) {
     }
 }
 
+std::optional<uint64_t> parseContentLength(std::wstring_view text) {
+    if (text.empty() || text.size() > 19) {
+        return std::nullopt;
+    }
+    uint64_t value = 0;
+    for (const wchar_t c : text) {
+        if (c < L'0' || c > L'9') {
+            return std::nullopt;
+        }
+        value = value * 10 + static_cast<uint64_t>(c - L'0');
+    }
+    return value;
+}
+
 } // namespace skylink

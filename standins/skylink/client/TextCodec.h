@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,5 +16,8 @@ std::string fromWide(std::wstring_view text, UINT codePage);
 // Writes `text` in the ANSI code page into `buffer`, cut at a whole character
 // so that it and its terminating zero fit in `size` bytes.
 void copyAnsi(std::wstring_view text, char* buffer, int size);
+
+// A Content-Length header's value; nothing for an absent or malformed one.
+std::optional<uint64_t> parseContentLength(std::wstring_view text);
 
 } // namespace skylink
