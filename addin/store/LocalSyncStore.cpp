@@ -1,6 +1,7 @@
 #include "LocalSyncStore.h"
 
 #include "StoreName.h"
+#include "base/FileWrite.h"
 #include "base/UniqueHandle.h"
 
 #include <algorithm>
@@ -77,6 +78,10 @@ void LocalSyncStore::scan(std::wstring relative, EntrySet& entries) {
         entry.time = fileTimeValue(data.ftLastWriteTime);
         const bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if (folder && (name == L"." || name == L"..")) {
+            continue;
+        }
+        if (!folder && IsUnfinishedSaveName(name)) {
+            log_.write("unfinished save skipped: " + toUtf8(entry.path));
             continue;
         }
         // Sent, such a name would come back under another path, as a second
@@ -172,17 +177,7 @@ void LocalSyncStore::saveFile(const SyncEntry& entry) {
         FileHandle file(CreateFileW(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file) {
-            size_t done = 0;
-            written = true;
-            while (written && done < entry.content.size()) {
-                DWORD chunk =
-                    static_cast<DWORD>(std::min<size_t>(entry.content.size() - done, 1 << 24));
-                DWORD put = 0;
-                written =
-                    WriteFile(file.get(), entry.content.data() + done, chunk, &put, nullptr) &&
-                    put == chunk;
-                done += put;
-            }
+            written = WriteAll(file.get(), entry.content.data(), entry.content.size());
             FILETIME time = toFileTime(entry.time);
             written = written && SetFileTime(file.get(), &time, &time, &time);
             // On the disk before the move: a power cut after it must not leave

@@ -3,10 +3,13 @@
 #include "SheafResult.h"
 #include "SheafTestDocuments.h"
 #include "base/UniqueHandle.h"
+#include "testing/FullDisk.h"
+#include "testing/KilledSaves.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -141,4 +144,38 @@ TEST_F(SheafFileTest, LoadsRecordsLargerThanTheReadBuffer) {
     SheafDocument loaded;
     ASSERT_EQ(loadDocument(loaded, path("big.shf").c_str()), kResultOk);
     EXPECT_EQ(loaded, document);
+}
+
+TEST_F(SheafFileTest, SaveOntoAFullDiskKeepsTheOldFileAndLeavesNoPart) {
+    QUIRE_NEED_FULL_DISK(disk);
+    const std::string folder(disk.folder.begin(), disk.folder.end());
+    const std::string kept = folder + "\\Book1.shf";
+    const std::vector<uint8_t> older(300, 0x42);
+    write("Book1.shf", older);
+    ASSERT_TRUE(CopyFileA(path("Book1.shf").c_str(), kept.c_str(), FALSE));
+    SheafDocument document;
+    RecordBuffer big;
+    for (unsigned long long i = 0; i < disk.freeBytes / 4 + 100000; ++i) {
+        big.appendWord(static_cast<uint32_t>(i));
+    }
+    document.append(big);
+
+    EXPECT_EQ(saveDocument(document, kept.c_str()), kResultWriteFault);
+    EXPECT_EQ(saveDocument(document, (folder + "\\Book2.shf").c_str()), kResultWriteFault);
+    EXPECT_EQ(quire::testing::NamesOnFullDisk(disk.folder),
+              std::vector<std::wstring>{L"Book1.shf"});
+    ASSERT_TRUE(CopyFileA(kept.c_str(), path("Book1.shf").c_str(), FALSE));
+    DeleteFileA(kept.c_str());
+    EXPECT_EQ(contents("Book1.shf"), older);
+}
+
+TEST_F(SheafFileTest, KilledSavesLeaveTheOldFileOrTheNewOneWhole) {
+    const std::string target = path("Book1.shf");
+    quire::testing::KilledSavesReport report;
+    quire::testing::ExpectKilledSavesLeaveAWholeFile(
+        quire::testing::ProgramBesideTests(L"shf_save_loop.exe"),
+        std::wstring(target.begin(), target.end()), 2, 100, 30, report);
+    EXPECT_EQ(report.rounds, 100);
+    EXPECT_GT(report.killedWhileSaving, 0) << "no kill came during a save";
+    std::printf("%d kills, %d of them during a save\n", report.rounds, report.killedWhileSaving);
 }

@@ -42,6 +42,26 @@ int RefusePath(const wchar_t* name, std::wstring& failure) {
     return static_cast<int>(error);
 }
 
+// Copies beside the target and moves the copy over it, so that a copy that
+// fails part way (a full disk) leaves the old file whole and no part of the
+// new one.  A folder too long for a scratch name gets a plain copy.
+BOOL CopyReplacing(const std::wstring& from, const std::wstring& to) {
+    const std::wstring folder = to.substr(0, to.find_last_of(L'\\') + 1);
+    wchar_t scratch[MAX_PATH] = {};
+    if (folder.empty() || !GetTempFileNameW(folder.c_str(), L"~qs", 0, scratch)) {
+        return CopyFileW(from.c_str(), to.c_str(), FALSE);
+    }
+    if (CopyFileW(from.c_str(), scratch, FALSE) &&
+        MoveFileExW(scratch, to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return TRUE;
+    }
+    const DWORD error = GetLastError();
+    SetFileAttributesW(scratch, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(scratch);
+    SetLastError(error);
+    return FALSE;
+}
+
 int CopyWithSystemText(const std::wstring& from, const std::wstring& to, std::wstring& failure) {
     // A read-only copy is never replaced, also where the account would be
     // allowed to write over it.
@@ -50,7 +70,7 @@ int CopyWithSystemText(const std::wstring& from, const std::wstring& to, std::ws
         failure = SystemErrorText(ERROR_ACCESS_DENIED);
         return static_cast<int>(ERROR_ACCESS_DENIED);
     }
-    if (CopyFileW(from.c_str(), to.c_str(), FALSE)) {
+    if (CopyReplacing(from, to)) {
         return 0;
     }
     const DWORD error = GetLastError();

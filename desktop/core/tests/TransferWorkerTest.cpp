@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 #include "TransferWorker.h"
 #include "WirelessBackend.h"
+#include "testing/FullDisk.h"
 
 #include <gtest/gtest.h>
 
@@ -157,6 +158,26 @@ TEST_F(TransferWorkerTest, ReadOnlyCopiesAreNeverReplaced) {
     SetFileAttributesW(OnPc(L"locked.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(test::ReadTextFile(InSync(L"kept.shf")), "handheld");
     EXPECT_EQ(test::ReadTextFile(OnPc(L"locked.txt")), "pc");
+}
+
+TEST_F(TransferWorkerTest, CopyOntoAFullDiskKeepsTheOldFileAndLeavesNoPart) {
+    QUIRE_NEED_FULL_DISK(disk);
+    wcscpy(SyncFolderRoot, disk.folder.c_str());
+    const std::wstring kept = disk.folder + L"\\kept.shf";
+    test::WriteTextFile(kept, "handheld");
+    test::WriteTextFile(OnPc(L"big.shf"), std::string(disk.freeBytes + 512 * 1024, 'x'));
+    prompter_.Answer(IDIGNORE);
+    prompter_.Answer(IDIGNORE);
+    Post(MSG_SEND, OnPc(L"big.shf"), L"kept.shf");
+    ASSERT_TRUE(Replied(MSG_SEND));
+    Post(MSG_SEND, OnPc(L"big.shf"), L"new.shf");
+    ASSERT_TRUE(Replied(MSG_SEND));
+    const auto prompts = prompter_.Prompts();
+    ASSERT_EQ(prompts.size(), 2u);
+    EXPECT_EQ(prompts[0].text, L"File upload failed\n" + SystemErrorText(ERROR_DISK_FULL));
+    EXPECT_TRUE(test::ReadTextFile(kept) == "handheld") << "the old copy was lost";
+    EXPECT_EQ(quire::testing::NamesOnFullDisk(disk.folder), std::vector<std::wstring>{L"kept.shf"});
+    DeleteFileW(kept.c_str());
 }
 
 TEST_F(TransferWorkerTest, BatchGoesOnWithTheNextDocumentAfterIgnore) {

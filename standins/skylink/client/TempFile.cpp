@@ -1,6 +1,7 @@
 #include "TempFile.h"
 
 #include "LastError.h"
+#include "base/FileWrite.h"
 
 namespace skylink {
 
@@ -33,8 +34,7 @@ bool TempFile::create(const std::wstring& target) {
 }
 
 bool TempFile::write(const void* data, DWORD size) {
-    DWORD written = 0;
-    if (!WriteFile(file_.get(), data, size, &written, nullptr) || written != size) {
+    if (!quire::WriteAll(file_.get(), data, size)) {
         setSystemError(GetLastError());
         return false;
     }

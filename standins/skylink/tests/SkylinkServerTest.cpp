@@ -1,6 +1,7 @@
 // The library against the WebDAV test server that the CTest fixture starts;
 // the server's root folder is also checked directly through the file system.
 #include "SkylinkLibrary.h"
+#include "testing/FullDisk.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -325,6 +326,21 @@ TEST_F(SkylinkServerTest, StoppedOrFailedDownloadsLeaveNoPartialFile) {
     EXPECT_NE(library_.lastError().find("HTTP 404"), std::string::npos) << library_.lastError();
     EXPECT_EQ(readFile(pc(L"kept.xls")), "the good copy");
     EXPECT_EQ(namesIn(pcFolder_), std::vector<std::wstring>{L"kept.xls"});
+}
+
+TEST_F(SkylinkServerTest, DownloadsOntoAFullDiskKeepTheOldFileAndLeaveNoPart) {
+    QUIRE_NEED_FULL_DISK(disk);
+    ASSERT_TRUE(writeFile(server("big.xls"), patternBytes(disk.freeBytes + 1024 * 1024)));
+    const std::wstring kept = disk.folder + L"\\kept.xls";
+    ASSERT_TRUE(writeFile(kept, "the good copy"));
+    const std::wstring fresh = disk.folder + L"\\new.xls";
+
+    EXPECT_EQ(library_.getFile(remote("big.xls").c_str(), kept.c_str(), recordProgress), 0);
+    EXPECT_NE(library_.lastError().find("(error 112)"), std::string::npos) << library_.lastError();
+    EXPECT_EQ(library_.getFile(remote("big.xls").c_str(), fresh.c_str(), nullptr), 0);
+    EXPECT_EQ(readFile(kept), "the good copy");
+    EXPECT_EQ(quire::testing::NamesOnFullDisk(disk.folder), std::vector<std::wstring>{L"kept.xls"});
+    DeleteFileW(kept.c_str());
 }
 
 TEST_F(SkylinkServerTest, StoppedUploadsStoreNothing) {
