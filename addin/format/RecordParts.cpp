@@ -4,6 +4,13 @@
 
 namespace quire::addin {
 
+uint32_t ExpectedPartCount(int32_t size) {
+    if (size <= 0) {
+        return 1;
+    }
+    return static_cast<uint32_t>((uint64_t(size) + kPartSize - 1) / kPartSize);
+}
+
 size_t ExpectedPartLength(int32_t size, int32_t part) {
     const int64_t offset = int64_t(part) * int64_t(kPartSize);
     if (size <= 0 || part < 0 || offset >= size) {

@@ -10,6 +10,10 @@ namespace quire::addin {
 // Bytes of file content per record.
 constexpr size_t kPartSize = 0x7FFF;
 
+// How many records a file of `size` bytes takes: one at least, also for a
+// folder and an empty file.
+uint32_t ExpectedPartCount(int32_t size);
+
 // How many bytes part `part` of a file of `size` bytes holds.
 size_t ExpectedPartLength(int32_t size, int32_t part);
 

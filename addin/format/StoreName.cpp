@@ -12,7 +12,8 @@ wchar_t asciiLower(wchar_t c) {
     return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
 }
 
-bool sameExtension(std::wstring_view a, std::wstring_view b) {
+// Letter case aside, for the ASCII texts of extensions and scratch names.
+bool sameAsciiText(std::wstring_view a, std::wstring_view b) {
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(),
                       [](wchar_t x, wchar_t y) { return asciiLower(x) == asciiLower(y); });
@@ -32,7 +33,7 @@ std::wstring renameKind(std::wstring path, bool folder, const wchar_t* const fro
     }
     const std::wstring_view extension = std::wstring_view(path).substr(dot);
     for (int i = 0; i < 2; ++i) {
-        if (sameExtension(extension, from[i])) {
+        if (sameAsciiText(extension, from[i])) {
             path.replace(dot, extension.size(), to[i]);
             break;
         }
@@ -73,6 +74,22 @@ bool ReturnsFromHandheld(const std::wstring& path, bool folder) {
     const RecordLocation location = recordLocation(HandheldPathOf(path, folder));
     const std::optional<std::wstring> back = recordEntryPath(location.parent, location.name);
     return back && samePath(DesktopPathOf(*back, folder), path);
+}
+
+bool IsUnfinishedSaveName(std::wstring_view name) {
+    // GetTempFileName: a three-character prefix, up to four hex digits, ".tmp".
+    static const wchar_t* const prefixes[] = {L"~qa", L"~qs", L"shf"};
+    if (name.size() < 8 || name.size() > 11 ||
+        !sameAsciiText(name.substr(name.size() - 4), L".tmp")) {
+        return false;
+    }
+    const std::wstring_view digits = name.substr(3, name.size() - 7);
+    const bool hex = std::all_of(digits.begin(), digits.end(), [](wchar_t c) {
+        return (c >= L'0' && c <= L'9') || (asciiLower(c) >= L'a' && asciiLower(c) <= L'f');
+    });
+    return hex && std::any_of(std::begin(prefixes), std::end(prefixes), [&](const wchar_t* prefix) {
+               return sameAsciiText(name.substr(0, 3), prefix);
+           });
 }
 
 } // namespace quire::addin

@@ -20,4 +20,10 @@ std::wstring HandheldPathOf(std::wstring path, bool folder);
 // as a second document or not at all.
 bool ReturnsFromHandheld(const std::wstring& path, bool folder);
 
+// Whether a file name is one of the scratch names that a save in progress
+// writes beside its target ("~qa1f.tmp" of the add-in's store, "~qs" of the
+// desktop program's copies, "shf" of the converter's saves): one left by an
+// interrupted save is not a document.
+bool IsUnfinishedSaveName(std::wstring_view name);
+
 } // namespace quire::addin

@@ -5,6 +5,7 @@
 #include "com/ComError.h"
 #include "com/ComPtr.h"
 #include "com/Variant.h"
+#include "format/RecordParts.h"
 #include "ui/ConflictDialog.h"
 
 #include <cwchar>
@@ -61,6 +62,14 @@ ComPtr<IHostTable> findQuireTable(IHostTables* tables) {
         }
     }
     return {};
+}
+
+// Whether every part of a file read from the handheld arrived and could be
+// read.  The length alone would miss a middle part that is missing: the parts
+// after it are placed at their offsets, leaving a gap of zero bytes.
+bool arrivedWhole(const SyncEntry& entry) {
+    return !entry.unreadParts && entry.content.size() == static_cast<size_t>(entry.size) &&
+           entry.partsMerged + 1 >= ExpectedPartCount(entry.size);
 }
 
 } // namespace
@@ -147,7 +156,7 @@ HRESULT SynchPass::run(IDispatch* utilityArgument, IHostDatabase* database) {
             }
         }
     }
-    const bool allSent = send(records.get(), sets.toSend);
+    const bool allSent = send(records.get(), sets);
     notifyDesktopProgram();
     // A document that could not be sent keeps the old date, so that it is
     // still newer than the date at the next pass.
@@ -162,15 +171,25 @@ HRESULT SynchPass::run(IDispatch* utilityArgument, IHostDatabase* database) {
 void SynchPass::readIncoming(IHostUtility* utility, IHostRecords* records, long count, Sets& sets) {
     log_.write("begin processing incoming files");
     check(utility->Progress(102, count, 1));
+    const unsigned failedBefore = records_.HostFailures();
     for (long j = 1; j <= count; ++j) {
         check(utility->Progress(103, j, 0));
         try {
             SyncEntry entry = records_.GetFile(records, j);
             ToDesktopName(entry);
             addReassembled(sets.incoming, std::move(entry));
+        } catch (const ComError&) {
+            log_.write("!!! GetFile(...) exception occured");
+            sets.handheldUnread = true;
         } catch (...) {
             log_.write("!!! GetFile(...) exception occured");
         }
+    }
+    if (records_.HostFailures() != failedBefore) {
+        sets.handheldUnread = true;
+    }
+    if (sets.handheldUnread) {
+        log_.write("some handheld records could not be read: they are read again at the next pass");
     }
 }
 
@@ -194,14 +213,8 @@ void SynchPass::findConflicts(uint64_t last, Sets& sets) {
 void SynchPass::receive(SyncEntry& entry, Sets& sets) {
     std::string path = toUtf8(entry.path);
     log_.write("checking file " + path);
-    // A file whose parts did not all arrive must not replace a good copy.
-    if (!entry.isFolder() && entry.content.size() != static_cast<size_t>(entry.size)) {
-        log_.write("file " + path + " is incomplete: " + std::to_string(entry.content.size()) +
-                   " of " + std::to_string(entry.size) + " bytes arrived");
-        if (store_.EntryExists(entry)) {
-            log_.write("desktop copy kept");
-            return;
-        }
+    if (!entry.isFolder() && !arrivedWhole(entry) && !acceptIncomplete(entry, sets)) {
+        return;
     }
     if (!entry.isFolder() && sets.inConflict.contains(entry.path) && !settleConflict(entry, sets)) {
         return;
@@ -215,6 +228,31 @@ void SynchPass::receive(SyncEntry& entry, Sets& sets) {
             log_.write("save file exception: " + error.message());
         }
     }
+}
+
+// A file whose parts did not all arrive never replaces a good copy.  Where
+// the records were all read, the handheld's copy itself is incomplete (a
+// pass that stopped while sending it, say): the desktop copy goes back to
+// replace it, unless the handheld marks its copy as changed, and a file the
+// desktop lacks is saved as far as it goes.  Where a host call failed, the
+// file is left for the next pass to read again.
+bool SynchPass::acceptIncomplete(const SyncEntry& entry, Sets& sets) {
+    const std::string path = toUtf8(entry.path);
+    log_.write("file " + path + " is incomplete: " + std::to_string(entry.content.size()) + " of " +
+               std::to_string(entry.size) + " bytes arrived");
+    if (store_.EntryExists(entry)) {
+        log_.write("desktop copy kept");
+        if (!sets.handheldUnread && !entry.changed) {
+            log_.write("file " + path + " will be sent again to the handheld");
+            sets.toSend.insert(entry);
+        }
+        return false;
+    }
+    if (sets.handheldUnread) {
+        log_.write("file " + path + " not saved");
+        return false;
+    }
+    return true;
 }
 
 bool SynchPass::settleConflict(SyncEntry& entry, Sets& sets) {
@@ -240,15 +278,23 @@ bool SynchPass::settleConflict(SyncEntry& entry, Sets& sets) {
     }
 }
 
-bool SynchPass::send(IHostRecords* records, const EntrySet& toSend) {
-    if (toSend.empty()) {
+bool SynchPass::send(IHostRecords* records, const Sets& sets) {
+    if (sets.toSend.empty()) {
         log_.write("no files to send");
         return true;
     }
     log_.write("sending files...");
     bool allSent = true;
-    for (const auto& [path, entry] : toSend) {
+    for (const auto& [path, entry] : sets.toSend) {
         SyncEntry copy = entry;
+        // The handheld may hold a new file already, in a record that could
+        // not be read: sending it now could give the handheld two copies.
+        if (entry.id == -1 && sets.handheldUnread) {
+            log_.write("file " + toAnsi(store_.FullPath(copy)) +
+                       " held back: some handheld records could not be read");
+            allSent = false;
+            continue;
+        }
         // A document that cannot be read is skipped; the others still go.
         try {
             store_.LoadContent(copy);

@@ -31,16 +31,21 @@ private:
         EntrySet desktop;
         EntrySet toSend;
         EntrySet inConflict;
+        // A host call failed while the handheld's records were read, so what
+        // the handheld holds is not fully known in this pass.
+        bool handheldUnread = false;
     };
 
     HRESULT run(IDispatch* utility, IHostDatabase* database);
     void readIncoming(IHostUtility* utility, IHostRecords* records, long count, Sets& sets);
     void findConflicts(uint64_t last, Sets& sets);
     void receive(SyncEntry& entry, Sets& sets);
+    // False when a file that did not arrive whole is to be left alone.
+    bool acceptIncomplete(const SyncEntry& entry, Sets& sets);
     // False when the user keeps the desktop copy or skips the file.
     bool settleConflict(SyncEntry& entry, Sets& sets);
-    // False when a document could not be read and was skipped.
-    bool send(IHostRecords* records, const EntrySet& toSend);
+    // False when a document was held back or could not be read.
+    bool send(IHostRecords* records, const Sets& sets);
     void notifyDesktopProgram();
 
     const AddinEnvironment& environment_;

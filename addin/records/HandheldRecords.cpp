@@ -77,6 +77,7 @@ std::optional<std::string> HandheldRecords::GetField(IHostFields* fields, short 
     } catch (...) {
         log_.write("!!! GetField: unknown exception occured ");
     }
+    ++hostFailures_;
     return std::nullopt;
 }
 
@@ -115,11 +116,14 @@ void HandheldRecords::readData(IHostFields* fields, SyncEntry& entry) const {
         DropPartTerminator(bytes, entry.size, entry.part);
         entry.content.insert(entry.content.end(), bytes.begin(), bytes.end());
         log_.write("succesed...");
+        return;
     } catch (const ComError& error) {
         log_.write("!!! GetField: com exception occured " + comFailureText(error));
     } catch (...) {
         log_.write("!!! GetField: unknown exception occured ");
     }
+    ++hostFailures_;
+    entry.unreadParts = true;
 }
 
 SyncEntry HandheldRecords::GetFile(IHostRecords* records, long index) const {
@@ -254,6 +258,7 @@ void addReassembled(EntrySet& incoming, SyncEntry entry) {
                               " lies beyond the file size");
     }
     existing->partsMerged += 1;
+    existing->unreadParts = existing->unreadParts || entry.unreadParts;
 }
 
 } // namespace quire::addin

@@ -29,11 +29,15 @@ public:
     std::optional<std::string> GetField(IHostFields* fields, short id) const;
     void SetField(IHostFields* fields, short id, std::span<const uint8_t> bytes) const;
 
+    // How many host calls failed while fields were read, so far.
+    unsigned HostFailures() const { return hostFailures_; }
+
 private:
     void readData(IHostFields* fields, SyncEntry& entry) const;
     std::string requireField(IHostFields* fields, short id, const char* logLine) const;
 
     const AddinLog& log_;
+    mutable unsigned hostFailures_ = 0;
 };
 
 // Adds an entry read from a record to the incoming set: the first record of a

@@ -22,6 +22,9 @@ struct SyncEntry {
     EntryKind kind = EntryKind::File;
     int32_t part = 0;
     uint32_t partsMerged = 0;
+    // Set when a part's data could not be read from the host: the content
+    // then has a gap that its length alone may not show.
+    bool unreadParts = false;
 
     bool isFolder() const { return kind == EntryKind::Folder; }
 };

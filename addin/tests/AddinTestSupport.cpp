@@ -220,8 +220,10 @@ PassFixture::PassFixture() : handheld_(scratch_.file(L"handheld")) {
     createQuireSynch(*services_, __uuidof(IDesktopExtension), addin_.putVoid());
 }
 
-synchost::SessionResult PassFixture::synchronise(const std::vector<std::wstring>& tables) {
-    synchost::SessionResult result = synchost::runSession(handheld_, addin_.get(), tables);
+synchost::SessionResult PassFixture::synchronise(const std::vector<std::wstring>& tables,
+                                                 synchost::FaultsPtr faults) {
+    synchost::SessionResult result =
+        synchost::runSession(handheld_, addin_.get(), tables, std::move(faults));
     handheld_.putAll(result.received);
     handheld_.clearChanged();
     return result;

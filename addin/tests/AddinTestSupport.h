@@ -71,7 +71,8 @@ class PassFixture {
 public:
     PassFixture();
 
-    synchost::SessionResult synchronise(const std::vector<std::wstring>& tables = {});
+    synchost::SessionResult synchronise(const std::vector<std::wstring>& tables = {},
+                                        synchost::FaultsPtr faults = nullptr);
     void putOnHandheld(const std::string& path, const std::vector<uint8_t>& content, uint64_t time,
                        bool changed = false);
     void putFolderOnHandheld(const std::string& path, uint64_t time);

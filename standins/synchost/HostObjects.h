@@ -5,6 +5,8 @@
 
 #include "desktopapi.h"
 
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,8 +26,25 @@ struct UtilityCalls {
     std::vector<std::string> lines;
 };
 
-// The database access object handed to Process, over the given tables.
-com::ComPtr<IHostDatabase> makeHostDatabase(std::vector<TablePtr> tables);
+// Host calls made to fail, so that tests can see what an add-in does when the
+// device or the host lets it down.  `failing` names a call ("Tables",
+// "LoadRecords", "Item", "Value", "AddRecord", "SetValue", "Update") and which
+// of its calls, counted from 1, fails with E_FAIL.
+struct HostFaults {
+    std::map<std::string, long> failing;
+    std::map<std::string, long> made;
+
+    // Counts the call; true when it is the one to fail.
+    bool fails(const std::string& call);
+    // "Item:2,Value:5" into `failing`; false for a malformed list.
+    bool parse(const std::string& list);
+};
+using FaultsPtr = std::shared_ptr<HostFaults>;
+
+// The database access object handed to Process, over the given tables, with
+// the calls `faults` names failing.
+com::ComPtr<IHostDatabase> makeHostDatabase(std::vector<TablePtr> tables,
+                                            FaultsPtr faults = nullptr);
 // The utility object; every call is noted in `calls`.
 com::ComPtr<IHostUtility> makeHostUtility(std::shared_ptr<UtilityCalls> calls);
 

@@ -50,7 +50,7 @@ std::vector<std::wstring> requestedDatabases(const std::wstring& info) {
 }
 
 SessionResult runSession(const HandheldDatabase& handheld, IDesktopExtension* addin,
-                         const std::vector<std::wstring>& tables) {
+                         const std::vector<std::wstring>& tables, FaultsPtr faults) {
     SessionResult result;
     com::Bstr info;
     check(addin->GetInfo(info.put()));
@@ -70,7 +70,7 @@ SessionResult runSession(const HandheldDatabase& handheld, IDesktopExtension* ad
     }
     auto calls = std::make_shared<UtilityCalls>();
     ComPtr<IHostUtility> utility = makeHostUtility(calls);
-    ComPtr<IHostDatabase> database = makeHostDatabase(offered);
+    ComPtr<IHostDatabase> database = makeHostDatabase(offered, std::move(faults));
     result.process = addin->Process(utility.get(), database.get());
     check(result.process);
     result.utilityCalls = calls->lines;

@@ -34,9 +34,10 @@ struct SessionResult {
 // One synchronisation as the host runs it: asks the add-in which databases it
 // wants, offers those tables (or `tables` when given: for each name a table,
 // the handheld's records under "Quire"), calls Process and collects what the
-// add-in added.  Throws ComError when the add-in fails.
+// add-in added; `faults` makes chosen host calls fail.  Throws ComError when
+// the add-in fails.
 SessionResult runSession(const HandheldDatabase& handheld, IDesktopExtension* addin,
-                         const std::vector<std::wstring>& tables = {});
+                         const std::vector<std::wstring>& tables = {}, FaultsPtr faults = nullptr);
 
 // The database names between <database> and </database> in an information block.
 std::vector<std::wstring> requestedDatabases(const std::wstring& info);

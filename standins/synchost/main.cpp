@@ -8,7 +8,9 @@
 //   synchost sync <db> [--addin <dll>] [--user-root <key>] [--tables A,B]
 //       run one synchronisation; --addin loads that library instead of the
 //       registered class, --user-root stands a key of HKEY_CURRENT_USER in
-//       for the whole of HKEY_CURRENT_USER, --tables offers these tables.
+//       for the whole of HKEY_CURRENT_USER, --tables offers these tables,
+//       --fail Item:2,AddRecord:1 makes those host calls fail (the second
+//       record read, the first record added).
 #include "HandheldDatabase.h"
 #include "SyncSession.h"
 #include "com/ComError.h"
@@ -157,6 +159,7 @@ bool overrideCurrentUser(const std::wstring& subkey) {
 int sync(HandheldDatabase& handheld, const std::vector<std::wstring>& options) {
     std::wstring addinPath;
     std::vector<std::wstring> tables;
+    FaultsPtr faults;
     for (size_t i = 0; i + 1 < options.size(); i += 2) {
         if (options[i] == L"--addin") {
             addinPath = options[i + 1];
@@ -167,12 +170,18 @@ int sync(HandheldDatabase& handheld, const std::vector<std::wstring>& options) {
             }
         } else if (options[i] == L"--tables") {
             tables = splitList(options[i + 1]);
+        } else if (options[i] == L"--fail") {
+            faults = std::make_shared<HostFaults>();
+            if (!faults->parse(utf8(options[i + 1]))) {
+                std::fprintf(stderr, "synchost: --fail takes Call:N[,Call:N...]\n");
+                return 2;
+            }
         }
     }
     SessionResult result;
     {
         LoadedAddin addin = createAddin(addinPath);
-        result = runSession(handheld, addin.extension.get(), tables);
+        result = runSession(handheld, addin.extension.get(), tables, faults);
     }
     for (const std::wstring& table : result.offered) {
         std::printf("offered table %s\n", utf8(table).c_str());

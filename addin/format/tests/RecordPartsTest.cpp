@@ -18,6 +18,13 @@ TEST(RecordPartsTest, PartLengthsFollowTheFileSize) {
     EXPECT_EQ(ExpectedPartLength(100, -1), 0u);
     EXPECT_EQ(ExpectedPartLength(INT_MAX, INT_MAX), 0u);
     EXPECT_EQ(ExpectedPartLength(INT_MAX, 65538), 1u); // the last byte the size allows
+
+    EXPECT_EQ(ExpectedPartCount(-1), 1u);
+    EXPECT_EQ(ExpectedPartCount(0), 1u);
+    EXPECT_EQ(ExpectedPartCount(32767), 1u);
+    EXPECT_EQ(ExpectedPartCount(32768), 2u);
+    EXPECT_EQ(ExpectedPartCount(65534), 2u);
+    EXPECT_EQ(ExpectedPartCount(INT_MAX), 65539u);
 }
 
 TEST(RecordPartsTest, OnlyAByteBeyondThePartIsTheTerminator) {

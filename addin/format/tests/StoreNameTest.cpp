@@ -44,5 +44,16 @@ TEST(StoreNameTest, NamesThatWouldComeBackChangedAreNotSent) {
     EXPECT_FALSE(ReturnsFromHandheld(L"/" + std::wstring(300, L'x'), false));
 }
 
+TEST(StoreNameTest, ScratchFilesOfUnfinishedSavesAreKnownByTheirWholeName) {
+    for (const wchar_t* scratch : {L"~qa1.tmp", L"~QA1F2E.TMP", L"~qsbeef.tmp", L"shf0.tmp"}) {
+        EXPECT_TRUE(IsUnfinishedSaveName(scratch)) << scratch;
+    }
+    for (const wchar_t* document :
+         {L"~qa.tmp", L"~qa12345.tmp", L"~qa1g.tmp", L"~qa12.tmp.shf", L"~qb12.tmp", L"shf12.shf",
+          L"x~qa12.tmp", L"report.tmp", L""}) {
+        EXPECT_FALSE(IsUnfinishedSaveName(document)) << document;
+    }
+}
+
 } // namespace
 } // namespace quire::addin
