@@ -138,6 +138,11 @@ std::optional<uint64_t> DavRequest::contentLength() const {
     return parseContentLength(queryText(request_.get(), WINHTTP_QUERY_CONTENT_LENGTH));
 }
 
+bool DavRequest::bodyEndIsKnown() const {
+    return contentLength().has_value() ||
+           isChunkedCoding(queryText(request_.get(), WINHTTP_QUERY_TRANSFER_ENCODING));
+}
+
 bool DavRequest::read(void* buffer, DWORD size, DWORD& bytesRead) {
     bytesRead = 0;
     if (!WinHttpReadData(request_.get(), buffer, size, &bytesRead)) {

@@ -42,6 +42,8 @@ public:
     // The authentication scheme that the request settled on (0 for none).
     DWORD authScheme() const { return authScheme_; }
     std::optional<uint64_t> contentLength() const;
+    // Whether the reply says where its body ends: a length, or chunks.
+    bool bodyEndIsKnown() const;
 
     // Reads up to `size` bytes of the response body; 0 bytes at its end.
     bool read(void* buffer, DWORD size, DWORD& bytesRead);

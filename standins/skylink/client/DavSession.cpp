@@ -141,6 +141,12 @@ bool receiveBody(Request& request, const std::wstring& pcPath, WsProgressCallbac
         request.reportStatus();
         return false;
     }
+    // A body that simply stops could be a whole file or a cut one: a reply
+    // cut even inside its headers reads as a complete, empty file.
+    if (!request.bodyEndIsKnown()) {
+        setLastError(L"The server's answer does not say how long the file is");
+        return false;
+    }
     TempFile file;
     if (!file.create(pcPath)) {
         return false;
@@ -298,9 +304,12 @@ bool DavSession::download(std::string_view remotePath, const std::wstring& pcPat
         if (!request.send()) {
             return false;
         }
-        // A folder that asks for credentials the base folder did not is left
-        // to WinHTTP, which answers the challenge.
-        if (request.status() != HTTP_STATUS_DENIED || authScheme_ != 0) {
+        // Left to WinHTTP: a folder that asks for credentials the base folder
+        // did not, which WinHTTP answers, and a reply without a length, whose
+        // chunks WinHTTP reads (or which is turned down there).
+        const bool challenged = request.status() == HTTP_STATUS_DENIED && authScheme_ == 0;
+        const bool unmeasured = request.status() == HTTP_STATUS_OK && !request.bodyEndIsKnown();
+        if (!challenged && !unmeasured) {
             return receiveBody(request, pcPath, progress);
         }
     }

@@ -108,6 +108,10 @@ std::optional<uint64_t> InetGet::contentLength() const {
     return parseContentLength(queryText(HTTP_QUERY_CONTENT_LENGTH));
 }
 
+bool InetGet::bodyEndIsKnown() const {
+    return contentLength().has_value() || isChunkedCoding(queryText(HTTP_QUERY_TRANSFER_ENCODING));
+}
+
 bool InetGet::read(void* buffer, DWORD size, DWORD& bytesRead) {
     bytesRead = 0;
     if (!InternetReadFile(request_.get(), buffer, size, &bytesRead)) {

@@ -58,6 +58,8 @@ public:
     DWORD status() const { return status_; }
     void reportStatus() const;
     std::optional<uint64_t> contentLength() const;
+    // Whether the reply says where its body ends: a length, or chunks.
+    bool bodyEndIsKnown() const;
     bool read(void* buffer, DWORD size, DWORD& bytesRead);
 
 private:

@@ -1,6 +1,7 @@
 #include "TextCodec.h"
 
 #include <algorithm>
+#include <cwctype>
 
 namespace skylink {
 
@@ -64,6 +65,23 @@ std::optional<uint64_t> parseContentLength(std::wstring_view text) {
         value = value * 10 + static_cast<uint64_t>(c - L'0');
     }
     return value;
+}
+
+bool isChunkedCoding(std::wstring_view text) {
+    while (!text.empty() && (text.back() == L' ' || text.back() == L'\t')) {
+        text.remove_suffix(1);
+    }
+    constexpr std::wstring_view chunked = L"chunked";
+    if (text.size() < chunked.size()) {
+        return false;
+    }
+    const std::wstring_view last = text.substr(text.size() - chunked.size());
+    for (std::size_t i = 0; i < chunked.size(); ++i) {
+        if (std::towlower(last[i]) != chunked[i]) {
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace skylink

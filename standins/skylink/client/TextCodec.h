@@ -20,4 +20,8 @@ void copyAnsi(std::wstring_view text, char* buffer, int size);
 // A Content-Length header's value; nothing for an absent or malformed one.
 std::optional<uint64_t> parseContentLength(std::wstring_view text);
 
+// Whether a Transfer-Encoding header's value ends in "chunked", the one
+// coding that marks the end of a body without a length.
+bool isChunkedCoding(std::wstring_view text);
+
 } // namespace skylink

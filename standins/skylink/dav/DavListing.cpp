@@ -77,7 +77,8 @@ bool listChildren(std::string_view body, std::string_view folderPath,
             continue;
         }
         const std::string_view name = childName(*path, folderPath);
-        if (name.empty()) {
+        // A name that is not UTF-8 could not be asked for again.
+        if (name.empty() || !isValidUtf8(name)) {
             continue;
         }
         if (resource.collection) {

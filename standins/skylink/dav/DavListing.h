@@ -31,7 +31,8 @@ RemoteEntryKind kindOfFileName(std::string_view name);
 
 // The children of `folderPath` (the decoded path that was listed) in a
 // multistatus body: the folder itself, entries deeper down and names that
-// cannot be a single path segment are left out.  False when the body cannot be
+// cannot be a single path segment or are not UTF-8 are left out.  False when
+// the body cannot be
 // read.
 bool listChildren(std::string_view body, std::string_view folderPath,
                   std::vector<ListedEntry>& entries);

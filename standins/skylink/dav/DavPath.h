@@ -25,6 +25,10 @@ std::optional<std::string> hrefPath(std::string_view href);
 // the remote path is empty or has a "." or ".." segment.
 std::optional<std::string> serverPath(std::string_view basePath, std::string_view remotePath);
 
+// Whether text is well-formed UTF-8: no overlong forms, surrogates or code
+// points past U+10FFFF.
+bool isValidUtf8(std::string_view text);
+
 // The path without its trailing '/' characters.
 std::string_view withoutTrailingSlash(std::string_view path);
 

@@ -39,6 +39,17 @@ TEST(DavPathTest, JoinsBaseAndRemotePathsAndRefusesDotSegments) {
     EXPECT_EQ(serverPath("/dav", "/a/...b"), "/dav/a/...b");
 }
 
+TEST(DavPathTest, OnlyWellFormedUtf8IsUtf8) {
+    for (const char* good :
+         {"", "plain.shf", "\xC3\xBC", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xF4\x8F\xBF\xBF"}) {
+        EXPECT_TRUE(dav::isValidUtf8(good)) << good;
+    }
+    for (const char* bad : {"\xFF", "bad\xFF\xFE.shf", "\xC3", "\xC0\xAF", "\xE0\x80\xAF",
+                            "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80", "\xC3\x28"}) {
+        EXPECT_FALSE(dav::isValidUtf8(bad)) << bad;
+    }
+}
+
 TEST(DavPathTest, Base64MatchesTheStandardVectors) {
     EXPECT_EQ(base64Encode(""), "");
     EXPECT_EQ(base64Encode("f"), "Zg==");
