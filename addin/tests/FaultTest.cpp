@@ -3,10 +3,12 @@
 #include "AddinTestSupport.h"
 #include "store/LocalSyncStore.h"
 #include "testing/FullDisk.h"
+#include "testing/KilledSaves.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <memory>
 
@@ -197,4 +199,15 @@ TEST(HostFaultTest, SendingThatStopsPartWayIsCompletedByTheNextPass) {
         EXPECT_EQ(fixture->handheld_.find("/large.bin")->content, large);
         EXPECT_TRUE(fixture->synchronise().received.empty());
     }
+}
+
+TEST(StoreFaultTest, KilledSavesLeaveTheOldCopyOrTheNewOneWhole) {
+    ScratchFolder sync;
+    quire::testing::KilledSavesReport report;
+    quire::testing::ExpectKilledSavesLeaveAWholeFile(
+        quire::testing::ProgramBesideTests(L"store_save_loop.exe"), sync.file(L"Book.shf"), 2, 100,
+        30, report);
+    EXPECT_EQ(report.rounds, 100);
+    EXPECT_GT(report.killedWhileSaving, 0) << "no kill came during a save";
+    std::printf("%d kills, %d of them during a save\n", report.rounds, report.killedWhileSaving);
 }
