@@ -172,6 +172,10 @@ void LocalSyncStore::saveFile(const SyncEntry& entry) {
     if (folder.size() >= MAX_PATH - 14 || !GetTempFileNameW(folder.c_str(), L"~qa", 0, temporary)) {
         throwLastError();
     }
+    // On the disk before the move when it replaces a copy: a power cut after
+    // the move must not leave an empty file where a good one stood.  A new
+    // file has nothing to lose, and a flush per file is most of a first pass.
+    const bool replacing = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
     bool written = false;
     {
         FileHandle file(CreateFileW(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
@@ -180,9 +184,7 @@ void LocalSyncStore::saveFile(const SyncEntry& entry) {
             written = WriteAll(file.get(), entry.content.data(), entry.content.size());
             FILETIME time = toFileTime(entry.time);
             written = written && SetFileTime(file.get(), &time, &time, &time);
-            // On the disk before the move: a power cut after it must not leave
-            // an empty file where a good one stood.
-            written = written && FlushFileBuffers(file.get());
+            written = written && (!replacing || FlushFileBuffers(file.get()));
         }
     }
     if (!written || !MoveFileExW(temporary, target.c_str(),
