@@ -169,6 +169,15 @@ bool Workbook::defineName(const std::string& name, FormulaPtr refersTo, const Sh
     return true;
 }
 
+bool Workbook::removeName(const std::string& name, const Sheet* scope) {
+    const auto removed = std::erase_if(names_, [&](const DefinedName& n) {
+        return n.scope == scope && sameNameIgnoringCase(n.name, name);
+    });
+    if (removed)
+        markChanged();
+    return removed > 0;
+}
+
 const DefinedName* Workbook::findName(const std::string& name, const Sheet* from) const {
     const DefinedName* global = nullptr;
     for (const DefinedName& known : names_) {

@@ -69,6 +69,8 @@ public:
     // spelling and scope.  False (changing nothing) for an invalid name, a
     // null definition or a scope that is not a sheet of this workbook.
     bool defineName(const std::string& name, FormulaPtr refersTo, const Sheet* scope = nullptr);
+    // False when no name has that spelling and scope.
+    bool removeName(const std::string& name, const Sheet* scope);
     // The name as a formula on `from` sees it: the sheet's own first, then
     // the workbook's.  Null when there is none.
     const DefinedName* findName(const std::string& name, const Sheet* from) const;
