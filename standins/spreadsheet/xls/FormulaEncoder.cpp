@@ -72,12 +72,14 @@ public:
 
     bool run(const FormulaNode& root, std::string& why) {
         const size_t sheets = context_.externSheets.size();
+        const size_t names = context_.names.size();
         const TokenClass rootClass =
             context_.definitionSheet.empty() ? valueClass() : TokenClass::Reference;
         if (!emit(root, rootClass) || tooLong()) {
             why = why_.empty() ? "formula too long for the file format" : why_;
             out_.resize(start_);
             context_.externSheets.resize(sheets);
+            context_.names.resize(names);
             return false;
         }
         return true;
@@ -162,11 +164,15 @@ private:
         if (it == names.end()) {
             it = scoped(-1);
         }
-        if (it == names.end()) {
+        if (it == names.end() && !context_.addMissingNames) {
             return refuse("name without a definition: " + n.text);
         }
+        const size_t index = static_cast<size_t>(it - names.begin());
+        if (it == names.end()) {
+            context_.names.push_back({n.text, -1});
+        }
         out_.push_back(static_cast<uint8_t>(0x03 | static_cast<uint8_t>(cls)));
-        le::put16(out_, static_cast<uint16_t>(it - names.begin() + 1));
+        le::put16(out_, static_cast<uint16_t>(index + 1));
         le::put16(out_, 0);
         return true;
     }

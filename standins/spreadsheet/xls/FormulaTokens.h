@@ -44,8 +44,11 @@ struct EncodeContext {
     std::vector<std::string> sheetNames; // the written sheets, in order
     std::vector<ExternSheetRef> externSheets;
     std::vector<NameRef> names; // the NAME records, in order
-    int32_t sheet = -1;         // the written sheet the formula stands on
-    bool arrayFormula = false;  // an ARRAY record's formula: operators take arrays
+    // A name without a definition gets a NAME record of its own, written
+    // empty, so that the formula keeps its text (and shows #NAME?).
+    bool addMissingNames = false;
+    int32_t sheet = -1;        // the written sheet the formula stands on
+    bool arrayFormula = false; // an ARRAY record's formula: operators take arrays
     // For a name's definition: the sheet that references without one are to.
     std::string definitionSheet;
 };

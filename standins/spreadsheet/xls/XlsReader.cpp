@@ -335,11 +335,14 @@ private:
                 }
                 name.sheet = sheets_[record.sheet - 1].bookIndex;
             }
+            // A name without a definition only lets formulas keep their text.
+            if (record.tokens.empty()) {
+                continue;
+            }
             context_.row = 0;
             context_.column = 0;
-            std::string why = "no definition";
-            spreadsheet::FormulaNodePtr root =
-                record.tokens.empty() ? nullptr : decodeFormula(record.tokens, context_, why);
+            std::string why;
+            spreadsheet::FormulaNodePtr root = decodeFormula(record.tokens, context_, why);
             if (!root) {
                 notes_.push_back("name " + record.name + " dropped (" + why + ")");
                 continue;

@@ -115,8 +115,8 @@ private:
         return written_.empty() ? placeholder_ : book_.sheets[written_[i]];
     }
 
-    // A name's definition may use other names: one that cannot be written
-    // takes those that use it along, so encode until nothing more drops out.
+    // A name whose definition cannot be written is written without one, and
+    // the definitions that use it are encoded again.
     void encodeNames() {
         std::vector<const NameView*> candidates;
         for (const NameView& name : book_.names) {
@@ -129,6 +129,7 @@ private:
                 notes_.push_back("name " + name.name + " is left out");
             }
         }
+        encode_.addMissingNames = true;
         for (bool dropped = true; dropped;) {
             dropped = false;
             encode_.names.clear();
@@ -143,7 +144,8 @@ private:
                 encode_.definitionSheet = encode_.sheetNames[ref.sheet < 0 ? 0 : ref.sheet];
                 std::string why;
                 if (!encodeFormula(*candidates[i]->refersTo->root, encode_, nameTokens_[i], why)) {
-                    notes_.push_back("name " + candidates[i]->name + " is left out (" + why + ")");
+                    notes_.push_back("the definition of name " + candidates[i]->name +
+                                     " is not saved (" + why + ")");
                     candidates.erase(candidates.begin() + static_cast<std::ptrdiff_t>(i));
                     dropped = true;
                     break;
@@ -212,12 +214,15 @@ private:
             le::put16(d, 0);
             d.push_back(0); // no keyboard shortcut
             d.push_back(static_cast<uint8_t>(units.size()));
-            le::put16(d, static_cast<uint16_t>(nameTokens_[i].size()));
+            static const std::vector<uint8_t> undefined;
+            const std::vector<uint8_t>& tokens =
+                i < nameTokens_.size() ? nameTokens_[i] : undefined;
+            le::put16(d, static_cast<uint16_t>(tokens.size()));
             le::put16(d, 0);
             le::put16(d, static_cast<uint16_t>(ref.sheet + 1));
             le::put32(d, 0); // no menu, description, help or status text
             appendStringBody(d, units);
-            d.insert(d.end(), nameTokens_[i].begin(), nameTokens_[i].end());
+            d.insert(d.end(), tokens.begin(), tokens.end());
             out_.record(rec::Name, d);
         }
     }

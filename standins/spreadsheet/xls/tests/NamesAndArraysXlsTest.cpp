@@ -55,6 +55,18 @@ TEST(NameTokens, NamesEncodeByTheRecordTheirSheetSees) {
         xls::encodeFormula(*spreadsheet::makeFormula("=Nowhere+1")->root, context, tokens, why));
     EXPECT_NE(why.find("Nowhere"), std::string::npos) << why;
     EXPECT_TRUE(tokens.empty());
+
+    // Saving a workbook, a name without a definition gets a record of its own.
+    context.addMissingNames = true;
+    EXPECT_EQ(encode("=Nowhere+1", context),
+              (std::vector<uint8_t>{0x43, 4, 0, 0, 0, 0x1E, 1, 0, 0x03}));
+    ASSERT_EQ(context.names.size(), 4u);
+    EXPECT_EQ(context.names[3].name, "Nowhere");
+    EXPECT_EQ(context.names[3].sheet, -1);
+    // A formula refused for another reason adds none.
+    EXPECT_FALSE(xls::encodeFormula(*spreadsheet::makeFormula("=Elsewhere+NOSUCHFUNCTION(1)")->root,
+                                    context, tokens, why));
+    EXPECT_EQ(context.names.size(), 4u);
 }
 
 TEST(NameTokens, DecodeToTheirNamesAndRefuseBadIndices) {
@@ -141,22 +153,31 @@ TEST(XlsNamesAndArrays, EngineWorkbookComesBackWithItsNamesAndArrays) {
     EXPECT_EQ(data.cell({7, 3})->value, CellValue::fromNumber(550));
 }
 
-TEST(XlsNamesAndArrays, WhatCannotBeWrittenIsReportedAndSavedAsValues) {
+TEST(XlsNamesAndArrays, NamesWithoutDefinitionsKeepTheFormulasThatUseThem) {
     spreadsheet::Workbook workbook;
     auto& sheet = workbook.appendSheet(spreadsheet::SheetType::Worksheet, "S");
     ASSERT_TRUE(workbook.defineName("Far", spreadsheet::makeFormula("=Gone!A1")));
     ASSERT_TRUE(workbook.defineName("Near", spreadsheet::makeFormula("=Far+1")));
     sheet.setFormula({0, 0}, spreadsheet::makeFormula("=Near*2"));
+    sheet.setFormula({1, 0}, spreadsheet::makeFormula("=Unknown*2"));
     workbook.recalculate();
     const xls::WriteOutcome written = xls::writeXlsFile(xls::viewOfWorkbook(workbook));
-    ASSERT_EQ(written.notes.size(), 3u);
-    EXPECT_NE(written.notes[0].find("Far"), std::string::npos) << written.notes[0];
-    EXPECT_NE(written.notes[1].find("Near"), std::string::npos) << written.notes[1];
-    EXPECT_NE(written.notes[2].find("saved as its value"), std::string::npos) << written.notes[2];
+    ASSERT_EQ(written.notes.size(), 1u);
+    EXPECT_NE(written.notes[0].find("definition of name Far is not saved"), std::string::npos)
+        << written.notes[0];
     spreadsheet::Workbook back;
-    ASSERT_TRUE(xls::readXlsIntoWorkbook(written.bytes, back).ok);
-    EXPECT_TRUE(back.names().empty());
-    EXPECT_FALSE(back.sheet(0).cell({0, 0})->hasFormula());
+    const xls::ReadOutcome read = xls::readXlsIntoWorkbook(written.bytes, back);
+    ASSERT_TRUE(read.ok) << read.error;
+    EXPECT_TRUE(read.notes.empty()) << read.notes.front();
+    back.recalculate();
+    ASSERT_EQ(back.names().size(), 1u);
+    EXPECT_EQ(back.names()[0].refersTo->text, "=Far+1");
+    for (const char* address : {"A1", "A2"}) {
+        const spreadsheet::Cell* cell = back.sheet(0).cell(*spreadsheet::parseCellAddress(address));
+        ASSERT_TRUE(cell && cell->hasFormula()) << address;
+        EXPECT_EQ(cell->value, CellValue::fromError(ErrorCode::Name)) << address;
+    }
+    EXPECT_EQ(back.sheet(0).cell({1, 0})->formula->text, "=Unknown*2");
 }
 
 // A workbook stream put together record by record, for what no sound writer makes.
@@ -266,17 +287,22 @@ bool noted(const Opened& opened, const std::string& part) {
 
 TEST(XlsNamesAndArrays, BadNamesKeepTheCachedValuesWithANote) {
     Opened opened;
-    open(streamWith(
-             {nameRecord("Self", {0x43, 1, 0, 0, 0, 0x1E, 1, 0, 0x03}),
-              nameRecord("Wild", {0x43, 9, 0, 0, 0}), nameRecord("Empty", {})},
-             {formulaRecord(0, 0, {0x43, 1, 0, 0, 0}), formulaRecord(0, 1, {0x43, 7, 0, 0, 0})}),
+    open(streamWith({nameRecord("Self", {0x43, 1, 0, 0, 0, 0x1E, 1, 0, 0x03}),
+                     nameRecord("Wild", {0x43, 9, 0, 0, 0}), nameRecord("Empty", {})},
+                    {formulaRecord(0, 0, {0x43, 1, 0, 0, 0}),
+                     formulaRecord(0, 1, {0x43, 7, 0, 0, 0}),
+                     formulaRecord(0, 2, {0x43, 3, 0, 0, 0})}),
          opened);
     const auto& sheet = opened.workbook.sheet(0);
     // A name that refers to itself opens and evaluates to an error, not endlessly.
     ASSERT_TRUE(sheet.cell({0, 0})->hasFormula());
     EXPECT_EQ(sheet.cell({0, 0})->value, CellValue::fromError(ErrorCode::Name));
     EXPECT_TRUE(noted(opened, "name Wild dropped (name index outside the NAME records)"));
-    EXPECT_TRUE(noted(opened, "name Empty dropped (no definition)"));
+    // A name without a definition keeps the formulas that use it, silently.
+    EXPECT_FALSE(noted(opened, "Empty"));
+    ASSERT_TRUE(sheet.cell({0, 2})->hasFormula());
+    EXPECT_EQ(sheet.cell({0, 2})->formula->text, "=Empty");
+    EXPECT_EQ(sheet.cell({0, 2})->value, CellValue::fromError(ErrorCode::Name));
     EXPECT_FALSE(sheet.cell({0, 1})->hasFormula());
     EXPECT_EQ(sheet.cell({0, 1})->value, CellValue::fromNumber(1));
     EXPECT_TRUE(noted(opened, "S!B1: formula kept as its value"));

@@ -2,8 +2,9 @@
 
 Usage: fods_listing.py <file.fods>
 
-Cells with a number or a formula, their formula in the file's own syntax
-(of:=Rate*[.C3]), the array formulas and the defined names.
+Cells with a number or a formula (a formula without a number result with the
+text it shows), their formula in the file's own syntax (of:=Rate*[.C3]), the
+array formulas and the defined names.
 """
 import sys
 import xml.etree.ElementTree as ET
@@ -11,7 +12,8 @@ import xml.etree.ElementTree as ET
 from listing import Listing
 
 NS = {"table": "urn:oasis:names:tc:opendocument:xmlns:table:1.0",
-      "office": "urn:oasis:names:tc:opendocument:xmlns:office:1.0"}
+      "office": "urn:oasis:names:tc:opendocument:xmlns:office:1.0",
+      "text": "urn:oasis:names:tc:opendocument:xmlns:text:1.0"}
 
 
 def attr(element, space, name, default=None):
@@ -38,8 +40,13 @@ def cells(out, index, table):
             repeat = int(attr(cell, "table", "number-columns-repeated", "1"))
             value = attr(cell, "office", "value")
             formula = attr(cell, "table", "formula", "")
-            if value is not None or formula:
-                out.cell(index, row, column, "n", value or 0, formula)
+            if value is not None:
+                out.cell(index, row, column, "n", value, formula)
+            elif formula:
+                # A formula without a number shows its text, such as an error.
+                shown = "".join(cell.find("text:p", NS).itertext()) \
+                    if cell.find("text:p", NS) is not None else ""
+                out.cell(index, row, column, "s", shown, formula)
             spanned = attr(cell, "table", "number-matrix-rows-spanned")
             if spanned:
                 out.array(index, row, column, spanned,
