@@ -189,6 +189,9 @@ protected:
         case 0x79:
             call.setObject(newSheets(book_, SheetsKind::Charts));
             return;
+        case 0x1BA: // Names
+            call.setObject(newNames(book_));
+            return;
         case 0x6E:
             call.setString(book_->book.name());
             return;
@@ -199,11 +202,9 @@ protected:
     }
 
     const MemberName* members(size_t& count) const override {
-        static const MemberName table[] = {{L"Application", 0x94},
-                                           {L"Worksheets", 0x1E5},
-                                           {L"Charts", 0x79},
-                                           {L"Name", 0x6E},
-                                           {L"Close", 0x115}};
+        static const MemberName table[] = {{L"Application", 0x94}, {L"Worksheets", 0x1E5},
+                                           {L"Charts", 0x79},      {L"Names", 0x1BA},
+                                           {L"Name", 0x6E},        {L"Close", 0x115}};
         return memberTable(table, count);
     }
     const wchar_t* className() const override { return L"Workbook"; }

@@ -77,6 +77,7 @@ IDispatch* newApplication();
 IDispatch* newWorkbooks(std::shared_ptr<ApplicationState> app);
 IDispatch* newWorkbook(std::shared_ptr<ApplicationState> app, std::shared_ptr<WorkbookState> book);
 IDispatch* newSheets(std::shared_ptr<WorkbookState> book, SheetsKind kind);
+IDispatch* newNames(std::shared_ptr<WorkbookState> book);
 // A Worksheet object, or a Chart object for a chart sheet.
 IDispatch* newSheet(const SheetRef& sheet);
 IDispatch* newRange(const SheetRef& sheet, std::vector<CellArea> areas, RangeMode mode);

@@ -138,6 +138,12 @@ protected:
             return text(sheet, call);
         case 0x10B: // HasFormula
             return hasFormula(sheet, call);
+        case 0x10A: // HasArray
+            return hasArray(sheet, call);
+        case 0x24A: // FormulaArray
+            if (call.isPut())
+                return enterArray(sheet, call.putValue());
+            return formulaArray(sheet, call);
         case 0x222:
             return directPrecedentsOf(sheet, call);
         case 0xEC:
@@ -163,7 +169,9 @@ protected:
                                            {L"Value2", 0x56C, true},
                                            {L"Text", 0x8A},
                                            {L"HasFormula", 0x10B},
+                                           {L"HasArray", 0x10A},
                                            {L"Formula", 0x105, true},
+                                           {L"FormulaArray", 0x24A, true},
                                            {L"DirectPrecedents", 0x222},
                                            {L"Address", 0xEC},
                                            {L"Font", 0x92},
@@ -370,6 +378,37 @@ private:
         common<bool>(
             sheet, areas_, call, [](const Cell& c) { return c.hasFormula(); },
             [&](bool b) { call.setBool(b); });
+    }
+
+    void hasArray(const Sheet& sheet, Invocation& call) {
+        common<bool>(
+            sheet, areas_, call,
+            [](const Cell& c) { return c.hasFormula() && c.formula->array.has_value(); },
+            [&](bool b) { call.setBool(b); });
+    }
+
+    // The formula the cells share, as Formula shows it; Null when they differ.
+    void formulaArray(const Sheet& sheet, Invocation& call) {
+        common<std::string>(
+            sheet, areas_, call,
+            [](const Cell& c) { return c.hasFormula() ? c.formula->text : constantText(c.value); },
+            [&](const std::string& s) { call.setString(s); });
+    }
+
+    // One formula over the whole (single) area, computed element by element.
+    void enterArray(Sheet& sheet, const VARIANT& value) {
+        if (V_VT(&value) != VT_BSTR)
+            return enter(sheet, value, L"FormulaArray");
+        const std::string text = toUtf8(V_BSTR(&value));
+        if (text.size() < 2 || text[0] != '=')
+            return enterText(sheet, text, L"FormulaArray");
+        const CellArea area = areas_.front();
+        const FormulaPtr parsed = makeFormula(text);
+        if (areas_.size() != 1 || !parsed ||
+            static_cast<int64_t>(area.rowCount()) * area.columnCount() > kMaxArrayElements)
+            failSet(L"FormulaArray", className());
+        const FormulaPtr formula = makeArrayFormula(cloneNode(*parsed->root), area);
+        forEachCell(areas_, [&](CellPosition p) { sheet.setFormula(p, formula); });
     }
 
     void directPrecedentsOf(const Sheet& sheet, Invocation& call) {

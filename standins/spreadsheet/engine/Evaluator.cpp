@@ -12,6 +12,8 @@ namespace {
 
 // Nested cell evaluations beyond this are deferred to the work list.
 constexpr int kMaxCellDepth = 64;
+// Names that refer to names deeper than this are taken as endless.
+constexpr size_t kMaxNameDepth = 64;
 
 std::string upper(std::string s) {
     for (char& c : s)
@@ -131,6 +133,108 @@ CellValue numberResult(double value) {
     return CellValue::fromNumber(value == 0 ? 0 : value);
 }
 
+namespace {
+
+CellValue applyUnary(const FormulaNode& node, const CellValue& v) {
+    double n;
+    CellValue error;
+    if (!toNumber(v, n, error))
+        return error;
+    if (node.kind == NodeKind::Percent)
+        return numberResult(n / 100);
+    return numberResult(node.op == Operator::Negate ? -n : n);
+}
+
+CellValue applyBinary(Operator op, const CellValue& a, const CellValue& b) {
+    if (a.isError())
+        return a;
+    if (b.isError())
+        return b;
+    switch (op) {
+    case Operator::Concat:
+        return CellValue::fromText(toText(a) + toText(b));
+    case Operator::Equal:
+        return CellValue::fromBoolean(compareValues(a, b) == 0);
+    case Operator::NotEqual:
+        return CellValue::fromBoolean(compareValues(a, b) != 0);
+    case Operator::Less:
+        return CellValue::fromBoolean(compareValues(a, b) < 0);
+    case Operator::LessEqual:
+        return CellValue::fromBoolean(compareValues(a, b) <= 0);
+    case Operator::Greater:
+        return CellValue::fromBoolean(compareValues(a, b) > 0);
+    case Operator::GreaterEqual:
+        return CellValue::fromBoolean(compareValues(a, b) >= 0);
+    default:
+        break;
+    }
+    double x, y;
+    CellValue error;
+    if (!toNumber(a, x, error) || !toNumber(b, y, error))
+        return error;
+    switch (op) {
+    case Operator::Add:
+        return numberResult(x + y);
+    case Operator::Subtract:
+        return numberResult(x - y);
+    case Operator::Multiply:
+        return numberResult(x * y);
+    case Operator::Divide:
+        if (y == 0)
+            return CellValue::fromError(ErrorCode::Div0);
+        return numberResult(x / y);
+    case Operator::Power:
+        if (x == 0 && y <= 0)
+            return CellValue::fromError(y == 0 ? ErrorCode::Num : ErrorCode::Div0);
+        if (x < 0 && y != std::floor(y))
+            return CellValue::fromError(ErrorCode::Num);
+        return numberResult(std::pow(x, y));
+    default:
+        return CellValue::fromError(ErrorCode::Value);
+    }
+}
+
+CellValue numberZeroIfEmpty(CellValue v) {
+    return v.isEmpty() ? CellValue::fromNumber(0) : v;
+}
+
+bool tooManyElements(int64_t rows, int64_t columns) {
+    return rows * columns > kMaxArrayElements;
+}
+
+ValueMatrix tooLarge() {
+    return ValueMatrix::single(CellValue::fromError(ErrorCode::Num));
+}
+
+// Where both operands stretch: a single row or column stretches to the other's.
+template <typename Combine>
+ValueMatrix elementwise(const ValueMatrix& a, const ValueMatrix& b, Combine combine) {
+    const int32_t rows = std::max(a.rows, b.rows);
+    const int32_t columns = std::max(a.columns, b.columns);
+    if (tooManyElements(rows, columns))
+        return tooLarge();
+    ValueMatrix out{rows, columns, {}};
+    out.values.reserve(static_cast<size_t>(rows) * static_cast<size_t>(columns));
+    for (int32_t r = 0; r < rows; ++r) {
+        for (int32_t c = 0; c < columns; ++c)
+            out.values.push_back(combine(a.at(r, c), b.at(r, c)));
+    }
+    return out;
+}
+
+} // namespace
+
+CellValue ValueMatrix::at(int32_t row, int32_t column) const {
+    if (rows == 1)
+        row = 0;
+    if (columns == 1)
+        column = 0;
+    if (row >= rows || column >= columns || values.empty())
+        return CellValue::fromError(ErrorCode::NA);
+    return values[static_cast<size_t>(row) * static_cast<size_t>(columns) +
+                  static_cast<size_t>(column)];
+}
+
 void Evaluator::recalculateAll() {
     state_.clear();
     std::vector<Target> pending;
@@ -167,39 +271,61 @@ void Evaluator::recalculateAll() {
 void Evaluator::computeCell(const Target& target) {
     Cell& cell = target.sheet->cells_.at(target.pos);
     state_[&cell] = State::InProgress;
-    const Sheet* savedSheet = sheet_;
-    CellPosition savedAt = at_;
     ++cellDepth_;
     struct Restore {
         Evaluator& e;
         const Sheet* sheet;
         CellPosition at;
+        bool arrayMode;
         Cell& cell;
         bool done = false;
         ~Restore() {
             e.sheet_ = sheet;
             e.at_ = at;
+            e.arrayMode_ = arrayMode;
             --e.cellDepth_;
             if (!done)
                 e.state_.erase(&cell);
         }
-    } restore{*this, savedSheet, savedAt, cell};
+    } restore{*this, sheet_, at_, arrayMode_, cell};
     sheet_ = target.sheet;
     at_ = target.pos;
     FormulaPtr formula = cell.formula;
-    CellValue value = evaluateNode(*formula->root);
-    if (value.isEmpty())
-        value = CellValue::fromNumber(0);
-    cell.value = std::move(value);
-    state_[&cell] = State::Done;
+    arrayMode_ = formula->array && formula->array->contains(target.pos);
+    if (arrayMode_) {
+        computeArray(*target.sheet, formula);
+    } else {
+        CellValue value = evaluateNode(*formula->root);
+        cell.value = numberZeroIfEmpty(std::move(value));
+        state_[&cell] = State::Done;
+    }
     restore.done = true;
+}
+
+// The formula is computed once, in its top left corner, and every cell it
+// covers that still holds it takes its element.
+void Evaluator::computeArray(Sheet& sheet, const FormulaPtr& formula) {
+    const CellArea area = *formula->array;
+    at_ = area.first;
+    const ValueMatrix result = matrixOf(*formula->root);
+    auto it = sheet.cells_.lower_bound(area.first);
+    const auto end = sheet.cells_.upper_bound(area.last);
+    for (; it != end; ++it) {
+        if (!area.contains(it->first) || it->second.formula != formula)
+            continue;
+        it->second.value = numberZeroIfEmpty(
+            result.at(it->first.row - area.first.row, it->first.column - area.first.column));
+        state_[&it->second] = State::Done;
+    }
 }
 
 CellValue Evaluator::evaluate(const Sheet& sheet, CellPosition at, const FormulaNode& root) {
     const Sheet* savedSheet = sheet_;
     CellPosition savedAt = at_;
+    const bool savedArrayMode = arrayMode_;
     sheet_ = &sheet;
     at_ = at;
+    arrayMode_ = false;
     CellValue value;
     try {
         value = evaluateNode(root);
@@ -208,6 +334,7 @@ CellValue Evaluator::evaluate(const Sheet& sheet, CellPosition at, const Formula
     }
     sheet_ = savedSheet;
     at_ = savedAt;
+    arrayMode_ = savedArrayMode;
     return value.isEmpty() ? CellValue::fromNumber(0) : value;
 }
 
@@ -251,16 +378,117 @@ Operand Evaluator::operand(const FormulaNode& node) {
     }
     if (node.kind == NodeKind::Paren && !node.children.empty())
         return operand(*node.children[0]);
+    if (node.kind == NodeKind::Name)
+        return nameOperand(node);
+    if (arrayMode_) {
+        ValueMatrix m = matrixOf(node);
+        if (m.values.size() == 1)
+            op.value = m.values[0];
+        else
+            op.matrix = std::make_shared<const ValueMatrix>(std::move(m));
+        return op;
+    }
     op.value = evaluateNode(node);
     return op;
 }
 
+Operand Evaluator::nameOperand(const FormulaNode& node) {
+    Operand op;
+    const DefinedName* name = workbook_.findName(node.text, sheet_);
+    // A name that refers back to itself, however indirectly, has no value.
+    if (!name || namesInProgress_.size() >= kMaxNameDepth ||
+        std::find(namesInProgress_.begin(), namesInProgress_.end(), name) !=
+            namesInProgress_.end()) {
+        op.value = CellValue::fromError(ErrorCode::Name);
+        return op;
+    }
+    namesInProgress_.push_back(name);
+    struct Pop {
+        std::vector<const DefinedName*>& names;
+        ~Pop() { names.pop_back(); }
+    } pop{namesInProgress_};
+    return operand(*name->refersTo->root);
+}
+
+// A rectangle where one value is wanted: a single cell gives its value.
+CellValue Evaluator::singleValue(const Operand& op) {
+    if (op.matrix)
+        return op.matrix->at(0, 0);
+    if (!op.isRange())
+        return op.value;
+    if (op.area.first == op.area.last)
+        return cellValue(*op.sheet, op.area.first);
+    return CellValue::fromError(ErrorCode::Value);
+}
+
+ValueMatrix Evaluator::rangeMatrix(const Operand& op) {
+    if (op.matrix)
+        return *op.matrix;
+    if (!op.isRange())
+        return ValueMatrix::single(op.value);
+    const int32_t rows = op.area.rowCount(), columns = op.area.columnCount();
+    if (tooManyElements(rows, columns))
+        return tooLarge();
+    ValueMatrix m{rows, columns, {}};
+    m.values.resize(static_cast<size_t>(rows) * static_cast<size_t>(columns));
+    const auto& cells = op.sheet->cells();
+    std::vector<CellPosition> present;
+    for (auto it = cells.lower_bound(op.area.first), end = cells.upper_bound(op.area.last);
+         it != end; ++it) {
+        if (op.area.contains(it->first))
+            present.push_back(it->first);
+    }
+    for (CellPosition p : present) {
+        m.values[static_cast<size_t>(p.row - op.area.first.row) * static_cast<size_t>(columns) +
+                 static_cast<size_t>(p.column - op.area.first.column)] = cellValue(*op.sheet, p);
+    }
+    return m;
+}
+
+ValueMatrix Evaluator::matrixOf(const FormulaNode& node) {
+    switch (node.kind) {
+    case NodeKind::Reference:
+    case NodeKind::Area:
+    case NodeKind::Name:
+        return rangeMatrix(operand(node));
+    case NodeKind::Paren:
+        return node.children.empty() ? ValueMatrix::single({}) : matrixOf(*node.children[0]);
+    case NodeKind::Unary:
+    case NodeKind::Percent: {
+        if (node.children.empty())
+            break;
+        ValueMatrix m = matrixOf(*node.children[0]);
+        for (CellValue& v : m.values)
+            v = applyUnary(node, v);
+        return m;
+    }
+    case NodeKind::Binary:
+        if (node.op == Operator::Range || node.children.size() != 2)
+            break;
+        return elementwise(
+            matrixOf(*node.children[0]), matrixOf(*node.children[1]),
+            [&](const CellValue& a, const CellValue& b) { return applyBinary(node.op, a, b); });
+    default:
+        break;
+    }
+    return ValueMatrix::single(evaluateNode(node));
+}
+
 CellValue Evaluator::scalar(const FormulaNode& node) {
+    if (arrayMode_)
+        return matrixOf(node).at(0, 0);
     return evaluateNode(node);
 }
 
 void Evaluator::forEachValue(const Operand& op,
                              const std::function<bool(const CellValue&, bool)>& visit) {
+    if (op.matrix) {
+        for (const CellValue& v : op.matrix->values) {
+            if (!visit(v, true))
+                return;
+        }
+        return;
+    }
     if (!op.isRange()) {
         visit(op.value, false);
         return;
@@ -293,22 +521,15 @@ CellValue Evaluator::evaluateNode(const FormulaNode& node) {
     case NodeKind::Missing:
         return {};
     case NodeKind::Name:
-        return CellValue::fromError(ErrorCode::Name);
+        return singleValue(nameOperand(node));
     case NodeKind::Reference: {
         const Sheet* sheet = referencedSheet(node);
         if (!sheet)
             return CellValue::fromError(ErrorCode::Ref);
         return cellValue(*sheet, node.first.cell);
     }
-    case NodeKind::Area: {
-        // A rectangle where one value is wanted: a single cell gives its value.
-        Operand op = operand(node);
-        if (!op.isRange())
-            return op.value;
-        if (op.area.first == op.area.last)
-            return cellValue(*op.sheet, op.area.first);
-        return CellValue::fromError(ErrorCode::Value);
-    }
+    case NodeKind::Area:
+        return singleValue(operand(node));
     case NodeKind::Paren:
         return node.children.empty() ? CellValue{} : evaluateNode(*node.children[0]);
     case NodeKind::Unary:
@@ -325,14 +546,7 @@ CellValue Evaluator::evaluateNode(const FormulaNode& node) {
 CellValue Evaluator::unary(const FormulaNode& node) {
     if (node.children.empty())
         return CellValue::fromError(ErrorCode::Value);
-    CellValue v = evaluateNode(*node.children[0]);
-    double n;
-    CellValue error;
-    if (!toNumber(v, n, error))
-        return error;
-    if (node.kind == NodeKind::Percent)
-        return numberResult(n / 100);
-    return numberResult(node.op == Operator::Negate ? -n : n);
+    return applyUnary(node, evaluateNode(*node.children[0]));
 }
 
 CellValue Evaluator::binary(const FormulaNode& node) {
@@ -340,52 +554,7 @@ CellValue Evaluator::binary(const FormulaNode& node) {
         return CellValue::fromError(ErrorCode::Value);
     CellValue a = evaluateNode(*node.children[0]);
     CellValue b = evaluateNode(*node.children[1]);
-    if (a.isError())
-        return a;
-    if (b.isError())
-        return b;
-    switch (node.op) {
-    case Operator::Concat:
-        return CellValue::fromText(toText(a) + toText(b));
-    case Operator::Equal:
-        return CellValue::fromBoolean(compareValues(a, b) == 0);
-    case Operator::NotEqual:
-        return CellValue::fromBoolean(compareValues(a, b) != 0);
-    case Operator::Less:
-        return CellValue::fromBoolean(compareValues(a, b) < 0);
-    case Operator::LessEqual:
-        return CellValue::fromBoolean(compareValues(a, b) <= 0);
-    case Operator::Greater:
-        return CellValue::fromBoolean(compareValues(a, b) > 0);
-    case Operator::GreaterEqual:
-        return CellValue::fromBoolean(compareValues(a, b) >= 0);
-    default:
-        break;
-    }
-    double x, y;
-    CellValue error;
-    if (!toNumber(a, x, error) || !toNumber(b, y, error))
-        return error;
-    switch (node.op) {
-    case Operator::Add:
-        return numberResult(x + y);
-    case Operator::Subtract:
-        return numberResult(x - y);
-    case Operator::Multiply:
-        return numberResult(x * y);
-    case Operator::Divide:
-        if (y == 0)
-            return CellValue::fromError(ErrorCode::Div0);
-        return numberResult(x / y);
-    case Operator::Power:
-        if (x == 0 && y <= 0)
-            return CellValue::fromError(y == 0 ? ErrorCode::Num : ErrorCode::Div0);
-        if (x < 0 && y != std::floor(y))
-            return CellValue::fromError(ErrorCode::Num);
-        return numberResult(std::pow(x, y));
-    default:
-        return CellValue::fromError(ErrorCode::Value);
-    }
+    return applyBinary(node.op, a, b);
 }
 
 CellValue Evaluator::function(const FormulaNode& node) {

@@ -4,18 +4,36 @@
 #include "Workbook.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 namespace spreadsheet {
 
-// An evaluated operand: a value, or a rectangle of cells on a sheet that
-// functions such as SUM take whole.
+// The values an operand of an array formula holds, row by row.
+struct ValueMatrix {
+    int32_t rows = 1;
+    int32_t columns = 1;
+    std::vector<CellValue> values;
+
+    static ValueMatrix single(CellValue value) { return {1, 1, {std::move(value)}}; }
+    // The element at the place; a single row or column stands for every row
+    // or column, and a place beyond the matrix gives #N/A.
+    CellValue at(int32_t row, int32_t column) const;
+};
+
+// Array formulas give up with #NUM! on operands of more elements than this.
+inline constexpr int64_t kMaxArrayElements = 1 << 18;
+
+// An evaluated operand: a value, a rectangle of cells on a sheet, or (inside
+// an array formula) a computed matrix; functions such as SUM take the last two
+// whole.
 struct Operand {
     CellValue value;
     const Sheet* sheet = nullptr;
     CellArea area;
+    std::shared_ptr<const ValueMatrix> matrix;
 
     bool isRange() const { return sheet != nullptr; }
 };
@@ -54,9 +72,14 @@ private:
 
     CellValue cellValue(const Sheet& sheet, CellPosition pos);
     void computeCell(const Target& target);
+    void computeArray(Sheet& sheet, const FormulaPtr& formula);
     CellValue evaluateNode(const FormulaNode& node);
     CellValue unary(const FormulaNode& node);
     CellValue binary(const FormulaNode& node);
+    Operand nameOperand(const FormulaNode& node);
+    CellValue singleValue(const Operand& op);
+    ValueMatrix matrixOf(const FormulaNode& node);
+    ValueMatrix rangeMatrix(const Operand& op);
     CellValue function(const FormulaNode& node);
     const Sheet* referencedSheet(const FormulaNode& node) const;
 
@@ -64,6 +87,8 @@ private:
     const Sheet* sheet_ = nullptr; // the sheet of the formula being evaluated
     CellPosition at_;
     int cellDepth_ = 0;
+    bool arrayMode_ = false; // evaluating an array formula: operators work element by element
+    std::vector<const DefinedName*> namesInProgress_;
     std::unordered_map<const Cell*, State> state_;
 };
 

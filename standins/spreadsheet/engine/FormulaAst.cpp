@@ -211,4 +211,14 @@ FormulaPtr makeFormula(FormulaNodePtr root) {
     return formula;
 }
 
+FormulaPtr makeArrayFormula(FormulaNodePtr root, const CellArea& area) {
+    if (!root)
+        return nullptr;
+    auto formula = std::make_shared<Formula>();
+    formula->text = formatFormula(*root);
+    formula->root = std::move(root);
+    formula->array = area;
+    return formula;
+}
+
 } // namespace spreadsheet

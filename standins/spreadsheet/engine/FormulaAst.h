@@ -4,6 +4,7 @@
 #include "CellValue.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,9 @@ using FormulaNodePtr = std::unique_ptr<FormulaNode>;
 struct Formula {
     std::string text; // as the Formula property shows it, starting with '='
     FormulaNodePtr root;
+    // For an array formula, the cells it covers: each holds this same formula
+    // and shows its own element of the result.
+    std::optional<CellArea> array;
 };
 
 using FormulaPtr = std::shared_ptr<const Formula>;
@@ -93,6 +97,8 @@ namespace spreadsheet {
 
 // Wraps a tree built elsewhere (a file reader's tokens) with its canonical text.
 FormulaPtr makeFormula(FormulaNodePtr root);
+// The same as an array formula over the area.
+FormulaPtr makeArrayFormula(FormulaNodePtr root, const CellArea& area);
 
 // The formula as it reads when copied rows and columns away: relative
 // references move, absolute ones stay, and one pushed off the grid becomes #REF!.

@@ -111,6 +111,9 @@ bool Workbook::removeSheet(int32_t index) {
         return false;
     if (sheetCount() == 1 || (sheets_[index]->isWorksheet() && worksheetCount() == 1))
         return false;
+    // Names local to the sheet go with it.
+    const Sheet* removed = sheets_[index].get();
+    std::erase_if(names_, [&](const DefinedName& n) { return n.scope == removed; });
     sheets_.erase(sheets_.begin() + index);
     if (activeSheet_ > index || activeSheet_ >= sheetCount())
         activeSheet_ = std::max(0, activeSheet_ - 1);
@@ -134,6 +137,58 @@ bool Workbook::renameSheet(Sheet& sheet, const std::string& name) {
     sheet.name_ = name;
     markChanged();
     return true;
+}
+
+bool isValidDefinedName(const std::string& name) {
+    if (name.empty() || name.size() > 255)
+        return false;
+    const auto first = static_cast<unsigned char>(name[0]);
+    if (!std::isalpha(first) && first != '_' && first != '\\' && first < 0x80)
+        return false;
+    for (char c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        if (!std::isalnum(u) && c != '_' && c != '.' && c != '\\' && u < 0x80)
+            return false;
+    }
+    return !parseCellAddress(name) && !sameNameIgnoringCase(name, "TRUE") &&
+           !sameNameIgnoringCase(name, "FALSE");
+}
+
+bool Workbook::defineName(const std::string& name, FormulaPtr refersTo, const Sheet* scope) {
+    if (!isValidDefinedName(name) || !refersTo || (scope && indexOf(*scope) < 0))
+        return false;
+    for (DefinedName& known : names_) {
+        if (known.scope == scope && sameNameIgnoringCase(known.name, name)) {
+            known.refersTo = std::move(refersTo);
+            markChanged();
+            return true;
+        }
+    }
+    names_.push_back({name, std::move(refersTo), scope});
+    markChanged();
+    return true;
+}
+
+bool Workbook::removeName(const std::string& name, const Sheet* scope) {
+    const auto removed = std::erase_if(names_, [&](const DefinedName& n) {
+        return n.scope == scope && sameNameIgnoringCase(n.name, name);
+    });
+    if (removed)
+        markChanged();
+    return removed > 0;
+}
+
+const DefinedName* Workbook::findName(const std::string& name, const Sheet* from) const {
+    const DefinedName* global = nullptr;
+    for (const DefinedName& known : names_) {
+        if (!sameNameIgnoringCase(known.name, name))
+            continue;
+        if (from && known.scope == from)
+            return &known;
+        if (!known.scope)
+            global = &known;
+    }
+    return global;
 }
 
 void Workbook::activate(int32_t index) {

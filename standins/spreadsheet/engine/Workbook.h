@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DefinedName.h"
 #include "Sheet.h"
 
 #include <cstdint>
@@ -62,6 +63,18 @@ public:
     bool needsRecalculation() const { return changed_; }
     void recalculate();
 
+    // Defined names, in the order they were defined.
+    const std::vector<DefinedName>& names() const { return names_; }
+    // Defines the name, or replaces the definition of the one with the same
+    // spelling and scope.  False (changing nothing) for an invalid name, a
+    // null definition or a scope that is not a sheet of this workbook.
+    bool defineName(const std::string& name, FormulaPtr refersTo, const Sheet* scope = nullptr);
+    // False when no name has that spelling and scope.
+    bool removeName(const std::string& name, const Sheet* scope);
+    // The name as a formula on `from` sees it: the sheet's own first, then
+    // the workbook's.  Null when there is none.
+    const DefinedName* findName(const std::string& name, const Sheet* from) const;
+
     void setClock(Clock clock) { clock_ = std::move(clock); }
     double now() const { return clock_ ? clock_() : systemClock(); }
 
@@ -70,6 +83,7 @@ private:
 
     std::string name_;
     std::vector<std::unique_ptr<Sheet>> sheets_;
+    std::vector<DefinedName> names_;
     int32_t activeSheet_ = 0;
     bool changed_ = false;
     Clock clock_;

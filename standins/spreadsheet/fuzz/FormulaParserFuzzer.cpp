@@ -10,8 +10,10 @@
 #include <string_view>
 
 // Parses arbitrary text as a formula; whatever parses is printed, parsed again
-// (the canonical text must round-trip) and evaluated in a small workbook.  The
-// same text serves as a number format, which workbook files carry too.
+// (the canonical text must round-trip) and evaluated in a small workbook, in
+// a cell, as a name's definition (which may use the name itself) and as an
+// array formula.  The same text serves as a number format, which workbook
+// files carry too.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view text(reinterpret_cast<const char*>(data), size);
     for (double number : {0.0, -1234.5678, 45351.75, 1e300})
@@ -29,6 +31,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     sheet.setValue({0, 0}, spreadsheet::CellValue::fromNumber(2));
     sheet.setValue({1, 0}, spreadsheet::CellValue::fromText("text"));
     sheet.setFormula({2, 2}, formula);
+    workbook.defineName("Fuzzed", formula);
+    workbook.defineName("Two", spreadsheet::makeFormula("=Sheet1!$A$1"));
+    sheet.setFormula({3, 2}, spreadsheet::makeFormula("=Fuzzed"));
+    const spreadsheet::CellArea area{{4, 2}, {5, 3}};
+    spreadsheet::FormulaPtr array =
+        spreadsheet::makeArrayFormula(spreadsheet::cloneNode(*formula->root), area);
+    for (int32_t row = area.first.row; row <= area.last.row; ++row) {
+        for (int32_t column = area.first.column; column <= area.last.column; ++column)
+            sheet.setFormula({row, column}, array);
+    }
     workbook.recalculate();
     spreadsheet::directPrecedents(sheet, {2, 2});
     return 0;

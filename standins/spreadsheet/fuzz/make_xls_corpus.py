@@ -2,8 +2,10 @@
 """Regenerates the seed corpus of xls_open_fuzzer in corpus-xls/.
 
 Small workbooks written by python3-xlwt, and the same re-saved by LibreOffice,
-so that the seeds hold both writers' record layouts; beside each workbook its
-bare Workbook stream, which the fuzzer reads without a container.  Run with
+so that the seeds hold both writers' record layouts; a book of defined names
+and array formulas as LibreOffice and Gnumeric (ssconvert) save it; beside
+each workbook its bare Workbook stream, which the fuzzer reads without a
+container.  Run with
 Debian's python (/usr/bin/python3), which has xlwt and xlrd:  ./make_xls_corpus.py
 """
 import os
@@ -11,11 +13,16 @@ import shutil
 import subprocess
 import tempfile
 
+import sys
+
 import xlrd.compdoc
 import xlwt
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 CORPUS = os.path.join(HERE, "corpus-xls")
+sys.path.insert(0, os.path.join(HERE, "..", "xls", "tests", "oracle"))
+
+import names_arrays_book  # noqa: E402  (the oracle tests' book)
 
 
 def values_book(path):
@@ -70,6 +77,27 @@ def shared_strings_book(path):
     book.save(path)
 
 
+def soffice(scratch, convert_to, source, outdir):
+    subprocess.run(["soffice", "--headless", "--norestore",
+                    "-env:UserInstallation=file://" + os.path.join(scratch, "profile"),
+                    "--convert-to", convert_to, "--outdir", outdir, source],
+                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def names_arrays_books(scratch):
+    fods = os.path.join(scratch, "names-arrays.fods")
+    names_arrays_book.write(fods)
+    out = os.path.join(scratch, "names")
+    soffice(scratch, "xls:MS Excel 97", fods, out)
+    shutil.move(os.path.join(out, "names-arrays.xls"),
+                os.path.join(CORPUS, "libreoffice-names-arrays.xls"))
+    soffice(scratch, "ods", fods, out)
+    subprocess.run(["ssconvert", "--export-type=Gnumeric_Excel:excel_biff8",
+                    os.path.join(out, "names-arrays.ods"),
+                    os.path.join(CORPUS, "gnumeric-names-arrays.xls")],
+                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
 def write_streams():
     for name in sorted(os.listdir(CORPUS)):
         if not name.endswith(".xls"):
@@ -90,13 +118,10 @@ def main():
     try:
         for name in makers:
             out = os.path.join(scratch, "out")
-            subprocess.run(["soffice", "--headless", "--norestore",
-                            "-env:UserInstallation=file://" + os.path.join(scratch, "profile"),
-                            "--convert-to", "xls:MS Excel 97", "--outdir", out,
-                            os.path.join(CORPUS, name)],
-                           check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            soffice(scratch, "xls:MS Excel 97", os.path.join(CORPUS, name), out)
             shutil.move(os.path.join(out, name),
                         os.path.join(CORPUS, name.replace("xlwt-", "libreoffice-")))
+        names_arrays_books(scratch)
     finally:
         shutil.rmtree(scratch)
     write_streams()

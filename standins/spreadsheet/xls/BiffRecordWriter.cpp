@@ -39,6 +39,12 @@ void appendString16(std::vector<uint8_t>& out, std::u16string_view units) {
     appendUnits(out, units, wide);
 }
 
+void appendStringBody(std::vector<uint8_t>& out, std::u16string_view units) {
+    const bool wide = !fitsCompressed(units);
+    out.push_back(wide ? 1 : 0);
+    appendUnits(out, units, wide);
+}
+
 void BiffRecordWriter::record(uint16_t id, std::span<const uint8_t> data) {
     if (data.size() <= kMaxRecordData) {
         const size_t at = stream_.size();

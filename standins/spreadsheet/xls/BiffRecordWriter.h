@@ -43,5 +43,8 @@ private:
 // "cch, option byte" headers and the ShortXLUnicodeString / XLUnicodeString forms.
 void appendString8(std::vector<uint8_t>& out, std::u16string_view units);
 void appendString16(std::vector<uint8_t>& out, std::u16string_view units);
+// The option byte and the characters alone, for records that give the count
+// elsewhere (NAME).
+void appendStringBody(std::vector<uint8_t>& out, std::u16string_view units);
 
 } // namespace xls

@@ -206,6 +206,24 @@ private:
         return push(std::move(n));
     }
 
+    bool name() {
+        if (!need(4)) {
+            return false;
+        }
+        const uint16_t index = le::u16(at());
+        position_ += 4;
+        if (index == 0 || index > context_.names.size()) {
+            return unsupported("name index outside the NAME records");
+        }
+        const std::string& text = context_.names[index - 1];
+        if (text.empty()) {
+            return unsupported("built-in or macro name");
+        }
+        FormulaNodePtr n = node(NodeKind::Name);
+        n->text = text;
+        return push(std::move(n));
+    }
+
     bool errorNode(spreadsheet::ErrorCode code) {
         FormulaNodePtr n = node(NodeKind::Error);
         n->error = code;
@@ -214,9 +232,10 @@ private:
 
     bool operand(uint8_t base) {
         switch (base) {
-        case 0x23:
+        case 0x23: // ptgName
+            return name();
         case 0x39:
-            return unsupported("defined names");
+            return unsupported("name of another workbook or add-in");
         case 0x20:
             return unsupported("array constants");
         case 0x24:

@@ -20,7 +20,14 @@ namespace {
 // The largest token array the spreadsheet application accepts in a cell.
 constexpr size_t kMaxTokenBytes = 1800;
 
-enum class TokenClass : uint8_t { Reference = 0x20, Value = 0x40 };
+enum class TokenClass : uint8_t { Reference = 0x20, Value = 0x40, Array = 0x60 };
+
+bool sameText(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
 
 uint8_t binaryToken(Operator op) {
     switch (op) {
@@ -65,10 +72,14 @@ public:
 
     bool run(const FormulaNode& root, std::string& why) {
         const size_t sheets = context_.externSheets.size();
-        if (!emit(root, TokenClass::Value) || tooLong()) {
+        const size_t names = context_.names.size();
+        const TokenClass rootClass =
+            context_.definitionSheet.empty() ? valueClass() : TokenClass::Reference;
+        if (!emit(root, rootClass) || tooLong()) {
             why = why_.empty() ? "formula too long for the file format" : why_;
             out_.resize(start_);
             context_.externSheets.resize(sheets);
+            context_.names.resize(names);
             return false;
         }
         return true;
@@ -90,15 +101,14 @@ private:
         return true;
     }
 
+    TokenClass valueClass() const {
+        return context_.arrayFormula ? TokenClass::Array : TokenClass::Value;
+    }
+
     bool sheetIndex(const std::string& name, uint16_t& ixti) {
         const auto& names = context_.sheetNames;
-        const auto it = std::find_if(names.begin(), names.end(), [&](const std::string& n) {
-            return n.size() == name.size() &&
-                   std::equal(n.begin(), n.end(), name.begin(), [](char a, char b) {
-                       return std::tolower(static_cast<unsigned char>(a)) ==
-                              std::tolower(static_cast<unsigned char>(b));
-                   });
-        });
+        const auto it = std::find_if(names.begin(), names.end(),
+                                     [&](const std::string& n) { return sameText(n, name); });
         if (it == names.end()) {
             return refuse("reference to a sheet that is not saved: " + name);
         }
@@ -120,8 +130,10 @@ private:
             return false;
         }
         uint16_t ixti = 0;
-        const bool external = !n.sheet.empty();
-        if (external && !sheetIndex(n.sheet, ixti)) {
+        // A name's definition holds only references with their sheet.
+        const std::string& sheet = n.sheet.empty() ? context_.definitionSheet : n.sheet;
+        const bool external = !sheet.empty();
+        if (external && !sheetIndex(sheet, ixti)) {
             return false;
         }
         const uint8_t base = external ? (area ? 0x1B : 0x1A) : (area ? 0x05 : 0x04);
@@ -137,6 +149,31 @@ private:
         if (area) {
             le::put16(out_, c2);
         }
+        return true;
+    }
+
+    // The sheet's own name first, then the workbook's, as formulas see them.
+    bool name(const FormulaNode& n, TokenClass cls) {
+        const auto& names = context_.names;
+        const auto scoped = [&](int32_t sheet) {
+            return std::find_if(names.begin(), names.end(), [&](const NameRef& r) {
+                return r.sheet == sheet && sameText(r.name, n.text);
+            });
+        };
+        auto it = context_.sheet >= 0 ? scoped(context_.sheet) : names.end();
+        if (it == names.end()) {
+            it = scoped(-1);
+        }
+        if (it == names.end() && !context_.addMissingNames) {
+            return refuse("name without a definition: " + n.text);
+        }
+        const size_t index = static_cast<size_t>(it - names.begin());
+        if (it == names.end()) {
+            context_.names.push_back({n.text, -1});
+        }
+        out_.push_back(static_cast<uint8_t>(0x03 | static_cast<uint8_t>(cls)));
+        le::put16(out_, static_cast<uint16_t>(index + 1));
+        le::put16(out_, 0);
         return true;
     }
 
@@ -213,7 +250,7 @@ private:
         case NodeKind::Area:
             return reference(n, cls);
         case NodeKind::Name:
-            return refuse("defined name " + n.text);
+            return name(n, cls);
         case NodeKind::Unary:
         case NodeKind::Percent:
         case NodeKind::Paren:
@@ -231,7 +268,7 @@ private:
                 return refuse("operator the file format does not know");
             }
             // The operands of ':' are references; every other operator takes values.
-            const TokenClass operands = token == 0x11 ? TokenClass::Reference : TokenClass::Value;
+            const TokenClass operands = token == 0x11 ? TokenClass::Reference : valueClass();
             if (!emit(*n.children[0], operands) || !emit(*n.children[1], operands)) {
                 return false;
             }

@@ -24,8 +24,18 @@ struct FormulaContext {
     std::vector<std::string> sheetNames;      // every sheet in the file, in order
     std::vector<ExternSheetRef> externSheets; // EXTERNSHEET
     std::vector<bool> supBookIsInternal;      // per SUPBOOK
-    uint16_t row = 0;                         // the formula's own cell, for relative tokens
+    // The NAME records in order, for the name tokens; empty for names that
+    // formulas cannot use (built-in and macro names).
+    std::vector<std::string> names;
+    uint16_t row = 0; // the formula's own cell, for relative tokens
     uint16_t column = 0;
+};
+
+// A NAME record as written: a sheet of -1 is the whole workbook, else the
+// index among the written sheets.
+struct NameRef {
+    std::string name;
+    int32_t sheet = -1;
 };
 
 // What a written formula's sheet references resolve through; the writer puts
@@ -33,10 +43,18 @@ struct FormulaContext {
 struct EncodeContext {
     std::vector<std::string> sheetNames; // the written sheets, in order
     std::vector<ExternSheetRef> externSheets;
+    std::vector<NameRef> names; // the NAME records, in order
+    // A name without a definition gets a NAME record of its own, written
+    // empty, so that the formula keeps its text (and shows #NAME?).
+    bool addMissingNames = false;
+    int32_t sheet = -1;        // the written sheet the formula stands on
+    bool arrayFormula = false; // an ARRAY record's formula: operators take arrays
+    // For a name's definition: the sheet that references without one are to.
+    std::string definitionSheet;
 };
 
 // The tree, or null with `why` set when the tokens use something this codec
-// does not know (defined names, other workbooks, array constants...).
+// does not know (other workbooks, array constants...).
 spreadsheet::FormulaNodePtr decodeFormula(std::span<const uint8_t> tokens,
                                           const FormulaContext& context, std::string& why);
 

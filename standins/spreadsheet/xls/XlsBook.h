@@ -88,8 +88,21 @@ struct Sheet {
     bool operator==(const Sheet&) const = default;
 };
 
+// A NAME record that formulas can use.
+struct DefinedName {
+    std::string name;
+    int32_t sheet = -1; // index into Book::sheets; -1 for the whole workbook
+    spreadsheet::FormulaPtr refersTo;
+    friend bool operator==(const DefinedName& a, const DefinedName& b) {
+        return a.name == b.name && a.sheet == b.sheet &&
+               (a.refersTo ? a.refersTo->text : std::string()) ==
+                   (b.refersTo ? b.refersTo->text : std::string());
+    }
+};
+
 struct Book {
     std::vector<Sheet> sheets;
+    std::vector<DefinedName> names;
     std::vector<CellStyle> styles{CellStyle{}}; // styles[0] is the default
     uint32_t activeSheet = 0;
     bool date1904 = false;

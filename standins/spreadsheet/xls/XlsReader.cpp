@@ -41,6 +41,23 @@ struct SharedFormula {
     std::span<const uint8_t> tokens;
 };
 
+// An ARRAY record: the cells an array formula covers and its tokens.
+struct ArrayDefinition {
+    spreadsheet::CellArea area;
+    std::span<const uint8_t> tokens;
+    spreadsheet::FormulaPtr formula; // decoded on first use
+    bool failed = false;
+};
+
+using Anchor = std::pair<uint16_t, uint16_t>;
+
+// A NAME record before its tokens are decoded: they may use names defined after it.
+struct NameRecord {
+    std::string name;   // empty for names formulas cannot use
+    uint16_t sheet = 0; // 1-based BOUNDSHEET index, 0 for the whole workbook
+    std::vector<uint8_t> tokens;
+};
+
 double decodeRk(uint32_t rk) {
     double value;
     if (rk & 0x02) {
@@ -209,7 +226,7 @@ private:
             switch (r.id) {
             case rec::Eof:
                 scannedEnd_ = records.position();
-                return resolveSheets(activeTab);
+                return resolveSheets(activeTab) && resolveNames();
             case rec::DateMode:
                 if (n >= 2) {
                     book_.date1904 = le::u16(d) != 0;
@@ -245,6 +262,9 @@ private:
             case rec::ExternSheet:
                 readExternSheet(r, records);
                 break;
+            case rec::Name:
+                readName(r, records);
+                break;
             default:
                 break;
             }
@@ -273,6 +293,64 @@ private:
             }
         }
         book_.activeSheet = active;
+        return true;
+    }
+
+    void readName(const BiffRecord& r, BiffRecordReader& records) {
+        RecordCursor c = continued(r, records);
+        const uint16_t flags = c.u16();
+        c.skip(1); // keyboard shortcut
+        const uint8_t chars = c.u8();
+        const uint16_t cce = c.u16();
+        c.skip(2);
+        NameRecord name;
+        name.sheet = c.u16();
+        c.skip(4); // menu, description, help and status texts: not kept
+        std::string text = c.unicodeString(chars);
+        for (uint16_t i = 0; i < cce && !c.failed(); ++i) {
+            name.tokens.push_back(c.u8());
+        }
+        // Built-in names (print areas, filters) and macro names are no
+        // formulas' business.
+        if (!c.failed() && (flags & 0x002E) == 0) {
+            name.name = std::move(text);
+        }
+        // The record keeps its place even when unusable: tokens name records by index.
+        context_.names.push_back(name.name);
+        nameRecords_.push_back(std::move(name));
+    }
+
+    bool resolveNames() {
+        for (NameRecord& record : nameRecords_) {
+            if (record.name.empty()) {
+                continue;
+            }
+            DefinedName name;
+            name.name = record.name;
+            if (record.sheet > 0) {
+                if (record.sheet > sheets_.size() || sheets_[record.sheet - 1].bookIndex < 0) {
+                    notes_.push_back("name " + record.name +
+                                     " of a sheet that is not read; dropped");
+                    continue;
+                }
+                name.sheet = sheets_[record.sheet - 1].bookIndex;
+            }
+            // A name without a definition only lets formulas keep their text.
+            if (record.tokens.empty()) {
+                continue;
+            }
+            context_.row = 0;
+            context_.column = 0;
+            std::string why;
+            spreadsheet::FormulaNodePtr root = decodeFormula(record.tokens, context_, why);
+            if (!root) {
+                notes_.push_back("name " + record.name + " dropped (" + why + ")");
+                continue;
+            }
+            name.refersTo = spreadsheet::makeFormula(std::move(root));
+            book_.names.push_back(std::move(name));
+        }
+        nameRecords_.clear();
         return true;
     }
 
@@ -432,7 +510,8 @@ private:
             return false;
         }
         std::vector<PendingFormula> formulas;
-        std::map<std::pair<uint16_t, uint16_t>, SharedFormula> shared;
+        std::map<Anchor, SharedFormula> shared;
+        std::map<Anchor, ArrayDefinition> arrays;
         int nested = 0;
         BiffRecord r;
         while (records.next(r)) {
@@ -444,14 +523,18 @@ private:
                 if (nested-- > 0) {
                     continue;
                 }
-                finishSheet(sheet, formulas, shared);
+                finishSheet(sheet, formulas, shared, arrays);
                 scannedEnd_ = records.position();
                 return true;
             }
             if (nested > 0) {
                 continue;
             }
-            readSheetRecord(sheet, r, records, formulas, shared);
+            if (r.id == rec::Array) {
+                readArray(r, arrays);
+            } else {
+                readSheetRecord(sheet, r, records, formulas, shared);
+            }
             emitCell();
         }
         return fail("sheet \"" + entry.name + "\" ends without an EOF record");
@@ -459,7 +542,7 @@ private:
 
     void readSheetRecord(Sheet& sheet, const BiffRecord& r, BiffRecordReader& records,
                          std::vector<PendingFormula>& formulas,
-                         std::map<std::pair<uint16_t, uint16_t>, SharedFormula>& shared) {
+                         std::map<Anchor, SharedFormula>& shared) {
         const uint8_t* d = r.data.data();
         const size_t n = r.data.size();
         switch (r.id) {
@@ -568,6 +651,24 @@ private:
         }
     }
 
+    // Keyed by the top left cell, where the covered cells' ptgExp tokens point.
+    void readArray(const BiffRecord& r, std::map<Anchor, ArrayDefinition>& arrays) {
+        const uint8_t* d = r.data.data();
+        const size_t n = r.data.size();
+        if (n < 14 || 14u + le::u16(d + 12) > n) {
+            return;
+        }
+        const uint16_t firstRow = le::u16(d), lastRow = le::u16(d + 2);
+        const uint8_t firstColumn = d[4], lastColumn = d[5];
+        if (firstRow > lastRow || firstColumn > lastColumn) {
+            return;
+        }
+        ArrayDefinition array;
+        array.area = {{firstRow, firstColumn}, {lastRow, lastColumn}};
+        array.tokens = r.data.subspan(14, le::u16(d + 12));
+        arrays[{firstRow, firstColumn}] = std::move(array);
+    }
+
     void readFormula(Sheet& sheet, const BiffRecord& r, BiffRecordReader& records,
                      std::vector<PendingFormula>& formulas) {
         const uint8_t* d = r.data.data();
@@ -631,11 +732,12 @@ private:
     }
 
     void finishSheet(Sheet& sheet, const std::vector<PendingFormula>& formulas,
-                     const std::map<std::pair<uint16_t, uint16_t>, SharedFormula>& shared) {
+                     const std::map<Anchor, SharedFormula>& shared,
+                     std::map<Anchor, ArrayDefinition>& arrays) {
         for (const PendingFormula& pending : formulas) {
             const auto it = shared.find(pending.definition);
             if (it == shared.end()) {
-                noteFormula(sheet, pending.row, pending.column, "array or table formula");
+                arrayMember(sheet, pending, arrays);
                 continue;
             }
             context_.row = pending.row;
@@ -650,6 +752,35 @@ private:
             }
         }
         sink_.endSheet(sheetIndex_);
+    }
+
+    // Every cell an array covers shares the one formula, decoded once.
+    void arrayMember(const Sheet& sheet, const PendingFormula& pending,
+                     std::map<Anchor, ArrayDefinition>& arrays) {
+        const auto it = arrays.find(pending.definition);
+        if (it == arrays.end()) {
+            noteFormula(sheet, pending.row, pending.column, "array or table formula");
+            return;
+        }
+        ArrayDefinition& array = it->second;
+        if (!array.area.contains({pending.row, pending.column})) {
+            noteFormula(sheet, pending.row, pending.column, "cell outside its array formula");
+            return;
+        }
+        if (!array.formula && !array.failed) {
+            context_.row = pending.definition.first;
+            context_.column = pending.definition.second;
+            std::string why;
+            if (spreadsheet::FormulaNodePtr root = decodeFormula(array.tokens, context_, why)) {
+                array.formula = spreadsheet::makeArrayFormula(std::move(root), array.area);
+            } else {
+                array.failed = true;
+                noteFormula(sheet, pending.row, pending.column, why);
+            }
+        }
+        if (array.formula) {
+            sink_.lateFormula(sheetIndex_, pending.row, pending.column, array.formula);
+        }
     }
 
     void noteFormula(const Sheet& sheet, uint16_t row, uint16_t column, const std::string& why) {
@@ -673,6 +804,7 @@ private:
     std::unordered_map<uint16_t, uint32_t> styleOfXf_;
     std::vector<SheetEntry> sheets_;
     std::vector<std::string> sst_;
+    std::vector<NameRecord> nameRecords_;
     FormulaContext context_;
     size_t scannedEnd_ = 0;
     int32_t lastXf_ = -1;

@@ -145,8 +145,16 @@ public:
 
     void endSheet(size_t) override {}
 
-    // What cells do not carry: column widths, the active sheet, notes.
+    // What cells do not carry: names, column widths, the active sheet, notes.
     void finish(const Book& book, std::vector<std::string>& notes) {
+        for (const DefinedName& name : book.names) {
+            const bool known = name.sheet < static_cast<int32_t>(sheets_.size());
+            const spreadsheet::Sheet* scope =
+                name.sheet >= 0 && known ? sheets_[static_cast<size_t>(name.sheet)] : nullptr;
+            if (!known || !workbook_.defineName(name.name, name.refersTo, scope)) {
+                notes.push_back("name " + name.name + " cannot be defined; dropped");
+            }
+        }
         for (size_t i = 0; i < book.sheets.size() && i < sheets_.size(); ++i) {
             const Sheet& sheet = book.sheets[i];
             if (sheet.kind == SheetKind::Chart) {
@@ -262,6 +270,10 @@ ReadOutcome readXlsIntoWorkbook(std::span<const uint8_t> file, spreadsheet::Work
 
 BookView viewOfWorkbook(const spreadsheet::Workbook& workbook) {
     BookView view;
+    for (const spreadsheet::DefinedName& name : workbook.names()) {
+        view.names.push_back(
+            {name.name, name.scope ? workbook.indexOf(*name.scope) : -1, name.refersTo.get()});
+    }
     StyleTable styles(view.styles);
     view.activeSheet = static_cast<uint32_t>(workbook.activeSheetIndex());
     for (int32_t i = 0; i < workbook.sheetCount(); ++i) {
@@ -298,6 +310,10 @@ Book bookFromWorkbook(const spreadsheet::Workbook& workbook) {
     Book book;
     book.styles = view.styles;
     book.activeSheet = view.activeSheet;
+    for (const spreadsheet::DefinedName& name : workbook.names()) {
+        book.names.push_back(
+            {name.name, name.scope ? workbook.indexOf(*name.scope) : -1, name.refersTo});
+    }
     for (size_t i = 0; i < view.sheets.size(); ++i) {
         const SheetView& from = view.sheets[i];
         Sheet& to = book.sheets.emplace_back();

@@ -10,9 +10,12 @@
 #include "TextCodec.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace xls {
 
@@ -52,6 +55,14 @@ bool rkFor(double value, uint32_t& rk) {
     return false;
 }
 
+// How a formula cell is written: its own tokens, or as part of an array.
+enum class FormulaRole : uint8_t { Plain, ArrayAnchor, ArrayMember };
+
+struct EncodedFormula {
+    size_t begin = 0, end = 0; // in the writer's token buffer
+    FormulaRole role = FormulaRole::Plain;
+};
+
 class StreamWriter {
 public:
     explicit StreamWriter(const BookView& book) : book_(book) {}
@@ -63,6 +74,7 @@ public:
         }
         out_.stream().reserve(4096 + cells * 16); // most cell records are 14 to 18 bytes
         chooseSheets();
+        encodeNames();
         encodeFormulas();
         writeGlobals();
         // A book without worksheets still gets its placeholder's stream.
@@ -88,6 +100,7 @@ private:
             if (i == book_.activeSheet) {
                 activeTab_ = static_cast<uint16_t>(written_.size());
             }
+            writtenIndex_[i] = static_cast<int32_t>(written_.size());
             written_.push_back(i);
             encode_.sheetNames.push_back(sheet.name);
         }
@@ -102,21 +115,71 @@ private:
         return written_.empty() ? placeholder_ : book_.sheets[written_[i]];
     }
 
+    // A name whose definition cannot be written is written without one, and
+    // the definitions that use it are encoded again.
+    void encodeNames() {
+        std::vector<const NameView*> candidates;
+        for (const NameView& name : book_.names) {
+            const auto scope = writtenIndex_.find(name.sheet);
+            if (name.sheet >= 0 && scope == writtenIndex_.end()) {
+                notes_.push_back("name " + name.name + " of a sheet that is not saved is left out");
+            } else if (name.refersTo && name.refersTo->root && name.name.size() <= 255) {
+                candidates.push_back(&name);
+            } else {
+                notes_.push_back("name " + name.name + " is left out");
+            }
+        }
+        encode_.addMissingNames = true;
+        for (bool dropped = true; dropped;) {
+            dropped = false;
+            encode_.names.clear();
+            for (const NameView* name : candidates) {
+                encode_.names.push_back(
+                    {name->name, name->sheet < 0 ? -1 : writtenIndex_[name->sheet]});
+            }
+            nameTokens_.assign(candidates.size(), {});
+            for (size_t i = 0; i < candidates.size(); ++i) {
+                const NameRef& ref = encode_.names[i];
+                encode_.sheet = ref.sheet;
+                encode_.definitionSheet = encode_.sheetNames[ref.sheet < 0 ? 0 : ref.sheet];
+                std::string why;
+                if (!encodeFormula(*candidates[i]->refersTo->root, encode_, nameTokens_[i], why)) {
+                    notes_.push_back("the definition of name " + candidates[i]->name +
+                                     " is not saved (" + why + ")");
+                    candidates.erase(candidates.begin() + static_cast<std::ptrdiff_t>(i));
+                    dropped = true;
+                    break;
+                }
+            }
+        }
+        encode_.definitionSheet.clear();
+    }
+
     // Formulas first: the EXTERNSHEET record in the globals must list every
     // sheet a formula names.
     void encodeFormulas() {
         for (size_t i = 0; i < std::max<size_t>(written_.size(), 1); ++i) {
             const SheetView& sheet = writtenSheet(i);
+            encode_.sheet = static_cast<int32_t>(i);
             for (const CellView& cell : sheet.cells) {
                 if (!cell.formula || !cell.formula->root) {
                     continue;
                 }
+                const FormulaRole role = roleOf(cell);
+                if (role == FormulaRole::ArrayMember) {
+                    encoded_.push_back({0, 0, role});
+                    continue;
+                }
                 std::string why;
                 const size_t start = tokens_.size();
+                encode_.arrayFormula = role == FormulaRole::ArrayAnchor;
                 if (encodeFormula(*cell.formula->root, encode_, tokens_, why)) {
-                    tokenRanges_.push_back({start, tokens_.size()});
+                    encoded_.push_back({start, tokens_.size(), role});
+                    if (role == FormulaRole::ArrayAnchor) {
+                        arrays_.insert(cell.formula);
+                    }
                 } else {
-                    tokenRanges_.push_back({start, start});
+                    encoded_.push_back({start, start, FormulaRole::Plain});
                     if (notes_.size() < 1000) {
                         notes_.push_back(sheet.name + "!" +
                                          spreadsheet::cellAddressText({cell.row, cell.column}) +
@@ -125,6 +188,42 @@ private:
                     }
                 }
             }
+        }
+        encode_.arrayFormula = false;
+    }
+
+    // An array formula is written once, with its top left cell; the other
+    // cells point there.  Cells whose array lost that cell hold plain formulas.
+    FormulaRole roleOf(const CellView& cell) const {
+        const auto& array = cell.formula->array;
+        if (!array || !array->contains({cell.row, cell.column}) || array->last.row >= 65536 ||
+            array->last.column >= 256) {
+            return FormulaRole::Plain;
+        }
+        if (array->first == spreadsheet::CellPosition{cell.row, cell.column}) {
+            return FormulaRole::ArrayAnchor;
+        }
+        return arrays_.count(cell.formula) ? FormulaRole::ArrayMember : FormulaRole::Plain;
+    }
+
+    void writeNames() {
+        for (size_t i = 0; i < encode_.names.size(); ++i) {
+            const NameRef& ref = encode_.names[i];
+            const std::u16string units = utf8ToUtf16(ref.name);
+            std::vector<uint8_t> d;
+            le::put16(d, 0);
+            d.push_back(0); // no keyboard shortcut
+            d.push_back(static_cast<uint8_t>(units.size()));
+            static const std::vector<uint8_t> undefined;
+            const std::vector<uint8_t>& tokens =
+                i < nameTokens_.size() ? nameTokens_[i] : undefined;
+            le::put16(d, static_cast<uint16_t>(tokens.size()));
+            le::put16(d, 0);
+            le::put16(d, static_cast<uint16_t>(ref.sheet + 1));
+            le::put32(d, 0); // no menu, description, help or status text
+            appendStringBody(d, units);
+            d.insert(d.end(), tokens.begin(), tokens.end());
+            out_.record(rec::Name, d);
         }
     }
 
@@ -280,6 +379,7 @@ private:
             }
             out_.record(rec::ExternSheet, d);
         }
+        writeNames();
         writeSst();
         out_.record(rec::Eof, {});
     }
@@ -434,7 +534,8 @@ private:
         }
     }
 
-    void writeFormula(const CellView& cell, std::span<const uint8_t> tokens) {
+    void writeFormula(const CellView& cell, std::span<const uint8_t> tokens,
+                      std::span<const uint8_t> arrayTokens = {}) {
         std::vector<uint8_t>& d = scratch_;
         cellHeader(d, cell);
         const CellValue& value = *cell.value;
@@ -467,10 +568,33 @@ private:
         le::put16(d, static_cast<uint16_t>(tokens.size()));
         d.insert(d.end(), tokens.begin(), tokens.end());
         out_.record(rec::Formula, d);
+        if (!arrayTokens.empty()) {
+            writeArray(*cell.formula->array, arrayTokens);
+        }
         if (value.kind == ValueKind::Text) {
             d.clear();
             writeStringRecord(rec::String, d, cellText(value.text));
         }
+    }
+
+    void writeArray(const spreadsheet::CellArea& area, std::span<const uint8_t> tokens) {
+        std::vector<uint8_t> d;
+        le::put16(d, static_cast<uint16_t>(area.first.row));
+        le::put16(d, static_cast<uint16_t>(area.last.row));
+        d.push_back(static_cast<uint8_t>(area.first.column));
+        d.push_back(static_cast<uint8_t>(area.last.column));
+        le::put16(d, 0);
+        le::put32(d, 0);
+        le::put16(d, static_cast<uint16_t>(tokens.size()));
+        d.insert(d.end(), tokens.begin(), tokens.end());
+        out_.record(rec::Array, d);
+    }
+
+    // ptgExp: the formula is the one defined with the array's top left cell.
+    static std::array<uint8_t, 5> arrayReference(const spreadsheet::CellArea& area) {
+        return {0x01, static_cast<uint8_t>(area.first.row),
+                static_cast<uint8_t>(area.first.row >> 8), static_cast<uint8_t>(area.first.column),
+                0};
     }
 
     // A record that ends in a string, which may run on into CONTINUE records.
@@ -490,10 +614,16 @@ private:
         writeDimensions(sheet);
         for (const CellView& cell : sheet.cells) {
             if (cell.formula && cell.formula->root) {
-                const auto [begin, end] = tokenRanges_[nextFormula_++];
-                if (end > begin) {
-                    writeFormula(cell,
-                                 std::span<const uint8_t>(tokens_).subspan(begin, end - begin));
+                const EncodedFormula& encoded = encoded_[nextFormula_++];
+                const auto own = std::span<const uint8_t>(tokens_).subspan(
+                    encoded.begin, encoded.end - encoded.begin);
+                if (encoded.role != FormulaRole::Plain) {
+                    const auto pointer = arrayReference(*cell.formula->array);
+                    writeFormula(cell, pointer, own);
+                    continue;
+                }
+                if (!own.empty()) {
+                    writeFormula(cell, own);
                     continue;
                 }
             }
@@ -521,7 +651,10 @@ private:
     uint16_t activeTab_ = 0;
     EncodeContext encode_;
     std::vector<uint8_t> tokens_;
-    std::vector<std::pair<size_t, size_t>> tokenRanges_;
+    std::vector<EncodedFormula> encoded_;
+    std::unordered_set<const spreadsheet::Formula*> arrays_; // written with their top left cell
+    std::map<int32_t, int32_t> writtenIndex_;                // book sheet -> written sheet
+    std::vector<std::vector<uint8_t>> nameTokens_;
     size_t nextFormula_ = 0;
     std::vector<Font> fonts_;
     std::vector<std::string> formats_;
@@ -537,6 +670,9 @@ BookView viewOf(const Book& book) {
     view.styles = book.styles;
     view.activeSheet = book.activeSheet;
     view.date1904 = book.date1904;
+    for (const DefinedName& name : book.names) {
+        view.names.push_back({name.name, name.sheet, name.refersTo.get()});
+    }
     for (const Sheet& sheet : book.sheets) {
         SheetView& out = view.sheets.emplace_back();
         out.name = sheet.name;

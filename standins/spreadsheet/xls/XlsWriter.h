@@ -73,8 +73,17 @@ struct SheetView {
     uint16_t defaultColumnWidth = 8;
 };
 
+// A defined name to write: a sheet of -1 is the whole workbook, else an index
+// into BookView::sheets.
+struct NameView {
+    std::string name;
+    int32_t sheet = -1;
+    const spreadsheet::Formula* refersTo = nullptr;
+};
+
 struct BookView {
     std::vector<SheetView> sheets;
+    std::vector<NameView> names;
     SharedStrings strings;
     std::vector<CellStyle> styles{CellStyle{}};
     uint32_t activeSheet = 0;

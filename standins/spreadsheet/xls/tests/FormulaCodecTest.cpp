@@ -146,7 +146,7 @@ TEST(FormulaDecoder, ReadsTheTokenFormsOtherWritersUse) {
 
 TEST(FormulaDecoder, RefusesWhatItCannotShowAndMalformedTokens) {
     EXPECT_EQ(decodeBytes({0x5A, 0, 0, 0, 0, 0, 0}), "refused: reference to another workbook");
-    EXPECT_EQ(decodeBytes({0x23, 1, 0, 0, 0}), "refused: defined names");
+    EXPECT_EQ(decodeBytes({0x23, 1, 0, 0, 0}), "refused: name index outside the NAME records");
     EXPECT_EQ(decodeBytes({0x1E, 1}), "refused: malformed formula tokens");
     EXPECT_EQ(decodeBytes({0x03}), "refused: malformed formula tokens");
     EXPECT_EQ(decodeBytes({0x1E, 1, 0, 0x1E, 2, 0}), "refused: malformed formula tokens");

@@ -6,6 +6,8 @@ One item per line, fields separated by tabs, texts escaped (\\\\, \\t, \\n):
   cell    <sheet> <row> <col> <n|s|b|e|f|blank> <value> <formula>
   fmt     <sheet> <row> <col> <number format> <bold 0/1> <italic 0/1> <underline> <align>
   width   <sheet> <col> <width in 1/256 character>
+  name    <scope: sheet name, or - for the workbook> <name> <what it refers to>
+  array   <sheet> <row> <col> <rows> <columns>
 Numbers are written with repr(), which reads back exactly.  Underline and
 align are the file's codes (FONT uls, XF alignment).
 """
@@ -39,3 +41,9 @@ class Listing:
 
     def width(self, sheet, col, width):
         self.line("width", sheet, col, width)
+
+    def name(self, scope, name, refers_to):
+        self.line("name", scope, name, refers_to)
+
+    def array(self, sheet, row, col, rows, columns):
+        self.line("array", sheet, row, col, rows, columns)

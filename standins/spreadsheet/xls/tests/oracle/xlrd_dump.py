@@ -35,6 +35,10 @@ def main(path):
                         font.underline_type, xf.alignment.hor_align)
         for col, info in sorted(sheet.colinfo_map.items()):
             out.width(index, col, info.width)
+    for name in book.name_obj_list:
+        if not name.builtin:
+            scope = book.sheet_by_index(name.scope).name if name.scope >= 0 else "-"
+            out.name(scope, name.name, "")
     out.active(next((i for i in range(book.nsheets) if book.sheet_by_index(i).sheet_visible),
                     0))
 

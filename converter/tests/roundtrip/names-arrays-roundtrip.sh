@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# A workbook of defined names and array formulas that LibreOffice wrote goes
+# through quire-convert into a handheld document and back.  The handheld keeps
+# formula texts but neither the names' definitions nor the arrays: LibreOffice
+# must find the formulas again (with #NAME? for the names it has no definition
+# of), no names and no arrays, and the values that follow from that (see the
+# top-level README).
+# Usage: names-arrays-roundtrip.sh <windows-build> <automation-server.dll> <scratch>
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+tools=$(cd "$here/../../../tools" && pwd)
+oracle=$(cd "$here/../../../standins/spreadsheet/xls/tests/oracle" && pwd)
+build=$(cd "$1" && pwd)
+server=$2
+scratch=$3
+rm -rf "$scratch"
+mkdir -p "$scratch"
+
+office() {
+  soffice --headless "-env:UserInstallation=file://$scratch/profile" "$@" >/dev/null 2>&1
+}
+wine_path() { printf 'Z:%s' "$1" | tr / '\\'; }
+run() { "$tools/wine-run" "$build" "$@"; }
+
+/usr/bin/python3 "$oracle/names_arrays_book.py" "$scratch/Book.fods"
+office --convert-to "xls:MS Excel 97" --outdir "$scratch" "$scratch/Book.fods"
+office --convert-to fods --outdir "$scratch/original" "$scratch/Book.xls"
+
+run regsvr32 /s "$(wine_path "$server")"
+convert="$build/converter/quire-convert.exe"
+run "$convert" export "$(wine_path "$scratch/Book.xls")" "$(wine_path "$scratch/Book.shf")"
+run "$convert" import "$(wine_path "$scratch/Book.shf")" "$(wine_path "$scratch/Back.xls")"
+office --convert-to fods --outdir "$scratch/back" "$scratch/Back.xls"
+
+/usr/bin/python3 "$oracle/fods_listing.py" "$scratch/original/Book.fods" >"$scratch/original.listing"
+/usr/bin/python3 "$oracle/fods_listing.py" "$scratch/back/Back.fods" >"$scratch/back.listing"
+/usr/bin/python3 "$here/names_arrays_compare.py" "$scratch/original.listing" "$scratch/back.listing"
