@@ -3,10 +3,12 @@
 //
 //   synch_bench <scratch folder> <synchost.exe> <QuireAddin.dll> [files] [total MB]
 #include "HandheldDatabase.h"
+#include "log/AddinLog.h"
 #include "base/UniqueHandle.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -110,6 +112,35 @@ void setSyncFolder(const std::wstring& userRoot, const std::wstring& folder) {
     RegDeleteKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"last synch date");
 }
 
+// Lines of the add-in's log so far: it lives in the host's current folder.
+size_t logLines(const std::wstring& folder) {
+    FileHandle file(CreateFileW((folder + L"\\" + quire::addin::AddinLog::kDefaultFile).c_str(),
+                                GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    size_t lines = 0;
+    char chunk[65536];
+    DWORD got = 0;
+    while (file && ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got > 0) {
+        lines += static_cast<size_t>(std::count(chunk, chunk + got, '\n'));
+    }
+    return lines;
+}
+
+// Seconds a log line costs, written by the add-in's own log: the file is
+// opened and closed again for every line, as the log's contract has it.
+double secondsPerLogLine(const std::wstring& folder) {
+    const std::wstring path = folder + L"\\log-cost.txt";
+    const quire::addin::AddinLog log(path);
+    constexpr int lines = 3000;
+    Clock::time_point start = Clock::now();
+    for (int i = 0; i < lines; ++i) {
+        log.write("GetField(fields, FIELD_DATAPART)");
+    }
+    const double seconds = secondsSince(start) / lines;
+    DeleteFileW(path.c_str());
+    return seconds;
+}
+
 void report(const char* what, double synch, double copy) {
     std::printf("%-28s synchronisation %7.2f s   plain copy %7.2f s   ratio %6.2f\n", what, synch,
                 copy, copy > 0 ? synch / copy : 0.0);
@@ -170,6 +201,7 @@ int wmain(int argc, wchar_t** argv) {
                            addin + L"\" --user-root " + userRoot;
     double receive = runSynchost(command, scratch);
     size_t received = countFiles(toDesktop);
+    const size_t receiveLines = logLines(scratch);
     double receiveCopy = plainCopy(source, scratch + L"\\copy-1", files);
 
     // Desktop to handheld: the folder holds every file, the handheld none.
@@ -178,6 +210,7 @@ int wmain(int argc, wchar_t** argv) {
     command = L"\"" + synchost + L"\" sync \"" + handheldEmpty + L"\" --addin \"" + addin +
               L"\" --user-root " + userRoot;
     double send = runSynchost(command, scratch);
+    const size_t sendLines = logLines(scratch) - receiveLines;
     HandheldDatabase sent(handheldEmpty);
     sent.load();
     size_t sentCount = sent.documents().size();
@@ -192,6 +225,14 @@ int wmain(int argc, wchar_t** argv) {
     }
     report("handheld -> desktop", receive, receiveCopy);
     report("desktop -> handheld", send, sendCopy);
+    // Most of a pass under Wine is its log: three server calls a line.
+    const double perLine = secondsPerLogLine(scratch);
+    std::printf("log: %.0f us a line (opened, written, closed); %zu and %zu lines, %.2f and %.2f s "
+                "of the passes\n",
+                perLine * 1e6, receiveLines, sendLines, receiveLines * perLine,
+                sendLines * perLine);
+    report("  without the log's time", receive - receiveLines * perLine, receiveCopy);
+    report("  without the log's time", send - sendLines * perLine, sendCopy);
     removeTree(scratch);
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "TransferWorker.h"
 
 #include "Conversion.h"
+#include "FileChecks.h"
 #include "MessagePrompts.h"
 #include "Messages.h"
 #include "Resource.h"
@@ -63,12 +64,11 @@ BOOL CopyReplacing(const std::wstring& from, const std::wstring& to) {
 }
 
 int CopyWithSystemText(const std::wstring& from, const std::wstring& to, std::wstring& failure) {
-    // A read-only copy is never replaced, also where the account would be
-    // allowed to write over it.
-    const DWORD attributes = GetFileAttributesW(to.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        failure = SystemErrorText(ERROR_ACCESS_DENIED);
-        return static_cast<int>(ERROR_ACCESS_DENIED);
+    // Asked first, so that the user hears what a direct copy would meet: a
+    // read-only copy, which is never replaced, or one another program holds.
+    if (const DWORD refused = ProbeFileWrite(to); refused != 0) {
+        failure = SystemErrorText(refused);
+        return static_cast<int>(refused);
     }
     if (CopyReplacing(from, to)) {
         return 0;
