@@ -7,20 +7,8 @@
 # top-level README).
 # Usage: names-arrays-roundtrip.sh <windows-build> <automation-server.dll> <scratch>
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-tools=$(cd "$here/../../../tools" && pwd)
+. "$(dirname "$0")/roundtrip-common.sh"
 oracle=$(cd "$here/../../../standins/spreadsheet/xls/tests/oracle" && pwd)
-build=$(cd "$1" && pwd)
-server=$2
-scratch=$3
-rm -rf "$scratch"
-mkdir -p "$scratch"
-
-office() {
-  soffice --headless "-env:UserInstallation=file://$scratch/profile" "$@" >/dev/null 2>&1
-}
-wine_path() { printf 'Z:%s' "$1" | tr / '\\'; }
-run() { "$tools/wine-run" "$build" "$@"; }
 
 /usr/bin/python3 "$oracle/names_arrays_book.py" "$scratch/Book.fods"
 office --convert-to "xls:MS Excel 97" --outdir "$scratch" "$scratch/Book.fods"

@@ -4,19 +4,7 @@
 # result as from the original.
 # Usage: quire-convert-roundtrip.sh <windows-build> <automation-server.dll> <scratch>
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-tools=$(cd "$here/../../../tools" && pwd)
-build=$(cd "$1" && pwd)
-server=$2
-scratch=$3
-rm -rf "$scratch"
-mkdir -p "$scratch"
-
-office() {
-  soffice --headless "-env:UserInstallation=file://$scratch/profile" "$@" >/dev/null 2>&1
-}
-wine_path() { printf 'Z:%s' "$1" | tr / '\\'; }
-run() { "$tools/wine-run" "$build" "$@"; }
+. "$(dirname "$0")/roundtrip-common.sh"
 
 cp "$here/Sales.fods" "$scratch/"
 office --convert-to xls --outdir "$scratch" "$scratch/Sales.fods"

@@ -1,0 +1,16 @@
+# Sourced by the round-trip scripts: their arguments, a scratch folder made
+# empty, LibreOffice with a profile of its own there, and Wine paths.
+# Arguments: <windows-build> <automation-server.dll> <scratch>
+here=$(cd "$(dirname "${BASH_SOURCE[1]}")" && pwd)
+tools=$(cd "$here/../../../tools" && pwd)
+build=$(cd "$1" && pwd)
+server=$2
+scratch=$3
+rm -rf "$scratch"
+mkdir -p "$scratch"
+
+office() {
+  soffice --headless "-env:UserInstallation=file://$scratch/profile" "$@" >/dev/null 2>&1
+}
+wine_path() { printf 'Z:%s' "$1" | tr / '\\'; }
+run() { "$tools/wine-run" "$build" "$@"; }
