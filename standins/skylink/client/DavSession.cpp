@@ -156,19 +156,19 @@ bool receiveBody(Request& request, const std::wstring& pcPath, WsProgressCallbac
     uint64_t done = 0;
     for (;;) {
         // Fill a chunk before writing, so that progress comes at a steady
-        // pace rather than once per network packet.
+        // pace rather than once per network packet.  At least one read each
+        // time: only a read of nothing is the end of the body, never a
+        // thread that waited past the progress interval.
         DWORD filled = 0;
+        DWORD got = 0;
         const ULONGLONG started = GetTickCount64();
-        while (filled < kDownloadChunkSize && GetTickCount64() - started < kProgressMs) {
-            DWORD got = 0;
+        do {
             if (!request.read(buffer.get() + filled, kDownloadChunkSize - filled, got)) {
                 return false;
             }
-            if (got == 0) {
-                break;
-            }
             filled += got;
-        }
+        } while (got != 0 && filled < kDownloadChunkSize &&
+                 GetTickCount64() - started < kProgressMs);
         if (filled == 0) {
             break;
         }
