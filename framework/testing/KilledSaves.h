@@ -41,6 +41,24 @@ inline std::wstring ProgramBesideTests(const wchar_t* name) {
     return path.substr(0, path.find_last_of(L'\\') + 1) + name;
 }
 
+// Wine now and then refuses a new process with ERROR_INTERNAL_ERROR while the
+// machine is loaded and a killed one is still being torn down; a few tries
+// spread over a second tell that apart from a program that cannot start.
+inline bool StartSaveLoop(const std::wstring& program, std::wstring& commandLine,
+                          STARTUPINFOW& startup, PROCESS_INFORMATION& process) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                           DETACHED_PROCESS, nullptr, nullptr, &startup, &process)) {
+            return true;
+        }
+        if (GetLastError() != ERROR_INTERNAL_ERROR) {
+            return false;
+        }
+        Sleep(200);
+    }
+    return false;
+}
+
 struct KilledSavesReport {
     int rounds = 0;
     int killedWhileSaving = 0; // rounds that left a scratch file behind
@@ -61,8 +79,7 @@ inline void ExpectKilledSavesLeaveAWholeFile(const std::wstring& program,
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION process = {};
-        ASSERT_TRUE(CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                                   DETACHED_PROCESS, nullptr, nullptr, &startup, &process))
+        ASSERT_TRUE(StartSaveLoop(program, commandLine, startup, process))
             << "cannot start the save loop: error " << GetLastError();
         bool started = false;
         for (int wait = 0; wait < 3000 && !started; ++wait) {

@@ -198,8 +198,8 @@ CellValue numberZeroIfEmpty(CellValue v) {
     return v.isEmpty() ? CellValue::fromNumber(0) : v;
 }
 
-bool tooManyElements(int64_t rows, int64_t columns) {
-    return rows * columns > kMaxArrayElements;
+bool tooManyElements(int64_t rows, int64_t columns, int64_t limit) {
+    return rows * columns > limit;
 }
 
 ValueMatrix tooLarge() {
@@ -208,10 +208,11 @@ ValueMatrix tooLarge() {
 
 // Where both operands stretch: a single row or column stretches to the other's.
 template <typename Combine>
-ValueMatrix elementwise(const ValueMatrix& a, const ValueMatrix& b, Combine combine) {
+ValueMatrix elementwise(const ValueMatrix& a, const ValueMatrix& b, int64_t limit,
+                        Combine combine) {
     const int32_t rows = std::max(a.rows, b.rows);
     const int32_t columns = std::max(a.columns, b.columns);
-    if (tooManyElements(rows, columns))
+    if (tooManyElements(rows, columns, limit))
         return tooLarge();
     ValueMatrix out{rows, columns, {}};
     out.values.reserve(static_cast<size_t>(rows) * static_cast<size_t>(columns));
@@ -427,7 +428,7 @@ ValueMatrix Evaluator::rangeMatrix(const Operand& op) {
     if (!op.isRange())
         return ValueMatrix::single(op.value);
     const int32_t rows = op.area.rowCount(), columns = op.area.columnCount();
-    if (tooManyElements(rows, columns))
+    if (tooManyElements(rows, columns, workbook_.arrayElementLimit()))
         return tooLarge();
     ValueMatrix m{rows, columns, {}};
     m.values.resize(static_cast<size_t>(rows) * static_cast<size_t>(columns));
@@ -466,7 +467,7 @@ ValueMatrix Evaluator::matrixOf(const FormulaNode& node) {
         if (node.op == Operator::Range || node.children.size() != 2)
             break;
         return elementwise(
-            matrixOf(*node.children[0]), matrixOf(*node.children[1]),
+            matrixOf(*node.children[0]), matrixOf(*node.children[1]), workbook_.arrayElementLimit(),
             [&](const CellValue& a, const CellValue& b) { return applyBinary(node.op, a, b); });
     default:
         break;

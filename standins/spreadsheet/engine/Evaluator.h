@@ -23,9 +23,6 @@ struct ValueMatrix {
     CellValue at(int32_t row, int32_t column) const;
 };
 
-// Array formulas give up with #NUM! on operands of more elements than this.
-inline constexpr int64_t kMaxArrayElements = 1 << 18;
-
 // An evaluated operand: a value, a rectangle of cells on a sheet, or (inside
 // an array formula) a computed matrix; functions such as SUM take the last two
 // whole.

@@ -12,6 +12,10 @@
 
 namespace spreadsheet {
 
+// Array formulas give up with #NUM! on operands of more elements than this,
+// unless the workbook is given another limit.
+inline constexpr int64_t kMaxArrayElements = 1 << 18;
+
 // Serial day number (1900 date system, day 1 = 1 January 1900, with the
 // application's phantom 29 February 1900) and fraction of the day.
 using Clock = std::function<double()>;
@@ -78,6 +82,9 @@ public:
     void setClock(Clock clock) { clock_ = std::move(clock); }
     double now() const { return clock_ ? clock_() : systemClock(); }
 
+    void setArrayElementLimit(int64_t limit) { arrayElementLimit_ = limit; }
+    int64_t arrayElementLimit() const { return arrayElementLimit_; }
+
 private:
     std::string nextSheetName(SheetType type) const;
 
@@ -87,6 +94,7 @@ private:
     int32_t activeSheet_ = 0;
     bool changed_ = false;
     Clock clock_;
+    int64_t arrayElementLimit_ = kMaxArrayElements;
 };
 
 } // namespace spreadsheet

@@ -139,6 +139,16 @@ TEST_F(NamesAndArraysTest, HugeArraysGiveAnErrorInsteadOfExhaustingMemory) {
     EXPECT_EQ(at(data, "H2"), CellValue::fromError(ErrorCode::Num));
     setArray(data, "H3", "=SUM(A1:A65536*2)");
     EXPECT_EQ(at(data, "H3"), CellValue::fromNumber(1));
+
+    // A workbook given a lower limit holds both an operand and a stretched
+    // result to it.
+    workbook.setArrayElementLimit(5);
+    setArray(data, "H4", "=SUM(B2:B6*C2:C6)");
+    EXPECT_EQ(at(data, "H4"), CellValue::fromNumber(550));
+    setArray(data, "H5", "=SUM(B2:C6*2)");
+    EXPECT_EQ(at(data, "H5"), CellValue::fromError(ErrorCode::Num));
+    setArray(data, "H6", "=SUM(B2:B6*D1:E1)");
+    EXPECT_EQ(at(data, "H6"), CellValue::fromError(ErrorCode::Num));
 }
 
 } // namespace

@@ -90,6 +90,33 @@ void RecordCursor::skip(size_t count) {
     }
 }
 
+namespace {
+
+// Appends the ASCII characters from `from` on in one go and gives the place of
+// the first other one (or `end`).
+size_t appendAsciiRun(std::string& out, std::span<const uint8_t> units, bool wide, size_t from,
+                      size_t end) {
+    size_t to = from;
+    if (!wide) {
+        while (to < end && units[to] < 0x80) {
+            ++to;
+        }
+        out.append(reinterpret_cast<const char*>(units.data()) + from, to - from);
+        return to;
+    }
+    while (to < end && units[2 * to] < 0x80 && units[2 * to + 1] == 0) {
+        ++to;
+    }
+    const size_t at = out.size();
+    out.resize(at + (to - from));
+    for (size_t i = from; i < to; ++i) {
+        out[at + (i - from)] = static_cast<char>(units[2 * i]);
+    }
+    return to;
+}
+
+} // namespace
+
 std::string RecordCursor::unicodeBody(uint32_t chars, uint8_t options) {
     std::string out;
     char16_t pending = 0;
@@ -115,14 +142,18 @@ std::string RecordCursor::unicodeBody(uint32_t chars, uint8_t options) {
             continue;
         }
         out.reserve(out.size() + run);
-        for (size_t i = 0; i < run; ++i) {
-            const char16_t unit = wide ? static_cast<char16_t>(rest[2 * i] | (rest[2 * i + 1] << 8))
-                                       : static_cast<char16_t>(rest[i]);
-            if (unit < 0x80 && pending == 0) {
-                out.push_back(static_cast<char>(unit)); // most text is ASCII
-            } else {
-                appendUtf16(out, unit, pending);
+        for (size_t i = 0; i < run;) {
+            if (pending == 0) {
+                i = appendAsciiRun(out, rest, wide, i, run); // most text is ASCII
+                if (i == run) {
+                    break;
+                }
             }
+            appendUtf16(out,
+                        wide ? static_cast<char16_t>(rest[2 * i] | (rest[2 * i + 1] << 8))
+                             : static_cast<char16_t>(rest[i]),
+                        pending);
+            ++i;
         }
         offset_ += wide ? 2 * run : run;
         left -= static_cast<uint32_t>(run);
