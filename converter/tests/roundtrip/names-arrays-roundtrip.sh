@@ -14,10 +14,7 @@ oracle=$(cd "$here/../../../standins/spreadsheet/xls/tests/oracle" && pwd)
 office --convert-to "xls:MS Excel 97" --outdir "$scratch" "$scratch/Book.fods"
 office --convert-to fods --outdir "$scratch/original" "$scratch/Book.xls"
 
-run regsvr32 /s "$(wine_path "$server")"
-convert="$build/converter/quire-convert.exe"
-run "$convert" export "$(wine_path "$scratch/Book.xls")" "$(wine_path "$scratch/Book.shf")"
-run "$convert" import "$(wine_path "$scratch/Book.shf")" "$(wine_path "$scratch/Back.xls")"
+through_handheld Book
 office --convert-to fods --outdir "$scratch/back" "$scratch/Back.xls"
 
 /usr/bin/python3 "$oracle/fods_listing.py" "$scratch/original/Book.fods" >"$scratch/original.listing"

@@ -14,3 +14,13 @@ office() {
 }
 wine_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 run() { "$tools/wine-run" "$build" "$@"; }
+
+# Registers the spreadsheet application stand-in, then converts
+# $scratch/<name>.xls into <name>.shf with quire-convert and back into
+# $scratch/Back.xls.
+through_handheld() {
+  local convert="$build/converter/quire-convert.exe"
+  run regsvr32 /s "$(wine_path "$server")"
+  run "$convert" export "$(wine_path "$scratch/$1.xls")" "$(wine_path "$scratch/$1.shf")"
+  run "$convert" import "$(wine_path "$scratch/$1.shf")" "$(wine_path "$scratch/Back.xls")"
+}

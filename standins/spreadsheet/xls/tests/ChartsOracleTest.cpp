@@ -107,39 +107,6 @@ protected:
         return {};
     }
 
-    fs::path sourceFods() {
-        const fs::path fods = dir_ / "charts.fods";
-        python("charts_book.py", quoted(fods), nullptr);
-        return fods;
-    }
-
-    fs::path libreOfficeXls() {
-        soffice("xls:MS Excel 97", sourceFods(), dir_ / "lo");
-        return dir_ / "lo" / "charts.xls";
-    }
-
-    fs::path gnumericXls() {
-        soffice("ods", sourceFods(), dir_ / "ods");
-        const fs::path xls = dir_ / "gnumeric.xls";
-        const std::string command = "ssconvert --export-type=Gnumeric_Excel:excel_biff8 " +
-                                    quoted(dir_ / "ods" / "charts.ods") + " " + quoted(xls) +
-                                    " > /dev/null 2>&1";
-        EXPECT_EQ(run(command), 0) << command;
-        return xls;
-    }
-
-    fs::path save(const Workbook& workbook) {
-        std::string error;
-        std::vector<std::string> notes;
-        const xls::XlsFileFormat format([&](const std::string& n) { notes.push_back(n); });
-        const fs::path path = dir_ / "engine.xls";
-        EXPECT_TRUE(format.save(workbook, path, error)) << error;
-        for (const std::string& note : notes) {
-            ADD_FAILURE() << "unexpected note on save: " << note;
-        }
-        return path;
-    }
-
     std::vector<std::vector<std::string>> libreOfficeCharts(const fs::path& xls) {
         soffice("fods", xls, dir_ / "back");
         const fs::path listingPath = dir_ / "charts.listing";
@@ -200,7 +167,7 @@ TEST_F(ChartsOracle, LibreOfficeBookKeepsItsChartsBothWays) {
     if (const std::string why = missingTools(false); !why.empty()) {
         GTEST_SKIP() << why;
     }
-    const fs::path xls = libreOfficeXls();
+    const fs::path xls = libreOfficeXls(bookFods("charts_book.py", "charts"));
     // The oracle agrees with itself first: LibreOffice reads back what it wrote.
     EXPECT_EQ(libreOfficeCharts(xls),
               expectedLibreOfficeLines([](size_t i) { return std::string(kCharts[i].host); }));
@@ -211,7 +178,7 @@ TEST_F(ChartsOracle, GnumericBookKeepsItsChartsBothWays) {
     if (const std::string why = missingTools(true); !why.empty()) {
         GTEST_SKIP() << why;
     }
-    expectRoundTrip(gnumericXls());
+    expectRoundTrip(gnumericXls(bookFods("charts_book.py", "charts")));
 }
 
 // Charts as the automation server builds them on import: a chart sheet of
