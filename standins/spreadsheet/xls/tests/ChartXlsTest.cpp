@@ -90,14 +90,16 @@ TEST(ChartReader, SeriesTitleTypeAndPlotOrderComeFromTheRecords) {
     s.ai(3, 0).end();
     s.add(rec::Series, std::vector<uint8_t>(12, 0)).begin();
     s.ai(0, 2, area3d(0, 2, 0, 2, 0)).ai(1, 2, area3d(1, 2, 1, 2, 4)).ai(2, 0).end();
-    // A label that is no title, then the title; a second group does not count.
-    s.add(rec::Text, std::vector<uint8_t>(32, 0)).begin().ai(0, 1).text(u"axis").end();
+    // The title, then a label that is none, linked to an axis; a second
+    // chart group does not count.
+    s.add(rec::Text, std::vector<uint8_t>(32, 0)).begin().ai(0, 1).text(u"Caf\u00e9 totals");
+    s.words(rec::ObjectLink, {1, 0, 0}).end();
+    s.add(rec::Text, std::vector<uint8_t>(32, 0)).begin().ai(0, 1).text(u"axis");
+    s.words(rec::ObjectLink, {2, 0, 0}).end();
     s.add(rec::AxisParent, std::vector<uint8_t>(18, 0)).begin();
     s.groupOf(rec::Bar, {0, 0, 100, 0, 0x03, 0}); // horizontal, stacked
     s.end();
     s.add(rec::AxisParent, std::vector<uint8_t>(18, 0)).begin().groupOf(rec::Line, {0, 0}).end();
-    s.add(rec::Text, std::vector<uint8_t>(32, 0)).begin().ai(0, 1).text(u"Caf\u00e9 totals");
-    s.words(rec::ObjectLink, {1, 0, 0}).end();
     s.end().add(rec::Eof);
 
     Chart chart;
