@@ -6,7 +6,8 @@ so that the seeds hold both writers' record layouts; a book of defined names
 and array formulas, and a book of embedded charts, as LibreOffice and Gnumeric
 (ssconvert) save them; beside each workbook its bare Workbook stream, which
 the fuzzer reads without a container.  engine-chart-sheets.xls is the charts
-book as the engine saves it (chart sheets); it is kept, not regenerated here.  Run with
+book as the engine saves it (chart sheets), gnumeric-chart-sheets.xls that
+file re-saved by ssconvert; both are kept, not regenerated here.  Run with
 Debian's python (/usr/bin/python3), which has xlwt and xlrd:  ./make_xls_corpus.py
 """
 import os

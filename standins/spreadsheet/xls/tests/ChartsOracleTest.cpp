@@ -181,6 +181,28 @@ TEST_F(ChartsOracle, GnumericBookKeepsItsChartsBothWays) {
     expectRoundTrip(gnumericXls(bookFods("charts_book.py", "charts")));
 }
 
+// Gnumeric keeps chart sheets as chart sheets: the engine's file re-saved by
+// it has a chart sheet for each chart, the line chart's among them.
+TEST_F(ChartsOracle, GnumericChartSheetsOpenInTheEngine) {
+    if (const std::string why = missingTools(true); !why.empty()) {
+        GTEST_SKIP() << why;
+    }
+    Workbook workbook;
+    open(libreOfficeXls(bookFods("charts_book.py", "charts")), workbook);
+    const fs::path resaved = dir_ / "gnumeric-sheets.xls";
+    const std::string command = "ssconvert --export-type=Gnumeric_Excel:excel_biff8 " +
+                                quoted(save(workbook)) + " " + quoted(resaved) +
+                                " > /dev/null 2>&1";
+    ASSERT_EQ(run(command), 0) << command;
+
+    Workbook sheets;
+    open(resaved, sheets);
+    expectEngineHoldsTheCharts(sheets);
+    ASSERT_EQ(sheets.chartSheetCount(), 3);
+    EXPECT_EQ(sheets.chartSheet(2).name(), "Lines Chart 1");
+    EXPECT_EQ(sheets.chartSheet(2).chart().chartType, spreadsheet::kChartLine);
+}
+
 // Charts as the automation server builds them on import: a chart sheet of
 // its own, series formulas with ';' and quoted sheet names, and an embedded
 // chart; LibreOffice opens each as a chart of its type with its series.
