@@ -22,6 +22,8 @@ constexpr uint8_t kAiReference = 2;
 constexpr uint16_t kLinkTitle = 1;
 // BEGIN blocks deeper than this are counted but their owners not kept.
 constexpr size_t kMaxDepth = 64;
+// Like the reader's notes on formulas: enough to tell what went wrong.
+constexpr size_t kMaxNotes = 1000;
 
 struct SeriesParts {
     std::string name, categories, values;
@@ -192,7 +194,9 @@ private:
         std::string why;
         spreadsheet::FormulaNodePtr root = decodeFormula(d.subspan(8, cce), context_, why);
         if (!root) {
-            notes_.push_back("a chart series reference cannot be read (" + why + ")");
+            if (notes_.size() < kMaxNotes) {
+                notes_.push_back("a chart series reference cannot be read (" + why + ")");
+            }
             return;
         }
         makeAbsolute(*root);

@@ -101,6 +101,9 @@ public:
 
 private:
     void chooseSheets() {
+        for (const SheetView& s : book_.sheets) {
+            usedNames_.insert(folded(s.name));
+        }
         const bool worksheets =
             std::any_of(book_.sheets.begin(), book_.sheets.end(),
                         [](const SheetView& s) { return s.kind == SheetKind::Worksheet; });
@@ -123,6 +126,7 @@ private:
     }
 
     void addWritten(const SheetView& sheet) {
+        usedNames_.insert(folded(sheet.name));
         written_.push_back(&sheet);
         encode_.sheetNames.push_back(sheet.name);
     }
@@ -141,23 +145,20 @@ private:
         addWritten(sheet);
     }
 
-    bool sheetNameUsed(const std::string& name) const {
-        const auto same = [&](const std::string& other) {
-            return other.size() == name.size() &&
-                   std::equal(other.begin(), other.end(), name.begin(), [](char a, char b) {
-                       return std::tolower(static_cast<unsigned char>(a)) ==
-                              std::tolower(static_cast<unsigned char>(b));
-                   });
-        };
-        return std::any_of(book_.sheets.begin(), book_.sheets.end(),
-                           [&](const SheetView& s) { return same(s.name); }) ||
-               std::any_of(written_.begin(), written_.end(),
-                           [&](const SheetView* s) { return same(s->name); });
+    static std::string folded(const std::string& name) {
+        std::string out = name;
+        for (char& c : out) {
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        return out;
     }
 
-    std::string unusedSheetName(const std::string& stem) const {
-        for (int n = 1;; ++n) {
-            std::string name = stem + std::to_string(n);
+    bool sheetNameUsed(const std::string& name) const { return usedNames_.count(folded(name)) > 0; }
+
+    // Numbers only grow, so that many charts cost no search each.
+    std::string unusedSheetName(const std::string& stem) {
+        for (int& n = nextNumber_[stem];;) {
+            std::string name = stem + std::to_string(++n);
             if (!sheetNameUsed(name)) {
                 return name;
             }
@@ -724,6 +725,8 @@ private:
     std::deque<SheetView> embedded_;                // the chart sheets of embedded charts
     std::map<const SheetView*, std::string> hosts_; // and the worksheets they stood on
     std::vector<EncodedChart> charts_;
+    std::unordered_set<std::string> usedNames_; // lower case: the book's and the written sheets'
+    std::map<std::string, int> nextNumber_;     // per stem of a made-up sheet name
     uint16_t activeTab_ = 0;
     EncodeContext encode_;
     std::vector<uint8_t> tokens_;
