@@ -8,18 +8,4 @@
 # Usage: names-arrays-roundtrip.sh <windows-build> <automation-server.dll> <scratch>
 set -euo pipefail
 . "$(dirname "$0")/roundtrip-common.sh"
-oracle=$(cd "$here/../../../standins/spreadsheet/xls/tests/oracle" && pwd)
-
-/usr/bin/python3 "$oracle/names_arrays_book.py" "$scratch/Book.fods"
-office --convert-to "xls:MS Excel 97" --outdir "$scratch" "$scratch/Book.fods"
-office --convert-to fods --outdir "$scratch/original" "$scratch/Book.xls"
-
-run regsvr32 /s "$(wine_path "$server")"
-convert="$build/converter/quire-convert.exe"
-run "$convert" export "$(wine_path "$scratch/Book.xls")" "$(wine_path "$scratch/Book.shf")"
-run "$convert" import "$(wine_path "$scratch/Book.shf")" "$(wine_path "$scratch/Back.xls")"
-office --convert-to fods --outdir "$scratch/back" "$scratch/Back.xls"
-
-/usr/bin/python3 "$oracle/fods_listing.py" "$scratch/original/Book.fods" >"$scratch/original.listing"
-/usr/bin/python3 "$oracle/fods_listing.py" "$scratch/back/Back.fods" >"$scratch/back.listing"
-/usr/bin/python3 "$here/names_arrays_compare.py" "$scratch/original.listing" "$scratch/back.listing"
+compare_through_handheld names_arrays_book.py fods_listing.py names_arrays_compare.py

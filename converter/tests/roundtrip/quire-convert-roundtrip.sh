@@ -11,10 +11,7 @@ office --convert-to xls --outdir "$scratch" "$scratch/Sales.fods"
 office --convert-to "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1" \
   --outdir "$scratch/original" "$scratch/Sales.xls"
 
-run regsvr32 /s "$(wine_path "$server")"
-convert="$build/converter/quire-convert.exe"
-run "$convert" export "$(wine_path "$scratch/Sales.xls")" "$(wine_path "$scratch/Sales.shf")"
-run "$convert" import "$(wine_path "$scratch/Sales.shf")" "$(wine_path "$scratch/Back.xls")"
+through_handheld Sales
 
 office --convert-to "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1" \
   --outdir "$scratch/back" "$scratch/Back.xls"

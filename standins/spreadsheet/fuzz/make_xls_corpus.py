@@ -3,9 +3,11 @@
 
 Small workbooks written by python3-xlwt, and the same re-saved by LibreOffice,
 so that the seeds hold both writers' record layouts; a book of defined names
-and array formulas as LibreOffice and Gnumeric (ssconvert) save it; beside
-each workbook its bare Workbook stream, which the fuzzer reads without a
-container.  Run with
+and array formulas, and a book of embedded charts, as LibreOffice and Gnumeric
+(ssconvert) save them; beside each workbook its bare Workbook stream, which
+the fuzzer reads without a container.  engine-chart-sheets.xls is the charts
+book as the engine saves it (chart sheets), gnumeric-chart-sheets.xls that
+file re-saved by ssconvert; both are kept, not regenerated here.  Run with
 Debian's python (/usr/bin/python3), which has xlwt and xlrd:  ./make_xls_corpus.py
 """
 import os
@@ -22,7 +24,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 CORPUS = os.path.join(HERE, "corpus-xls")
 sys.path.insert(0, os.path.join(HERE, "..", "xls", "tests", "oracle"))
 
-import names_arrays_book  # noqa: E402  (the oracle tests' book)
+import charts_book  # noqa: E402  (the oracle tests' books)
+import names_arrays_book  # noqa: E402
 
 
 def values_book(path):
@@ -84,17 +87,18 @@ def soffice(scratch, convert_to, source, outdir):
                    check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
-def names_arrays_books(scratch):
-    fods = os.path.join(scratch, "names-arrays.fods")
-    names_arrays_book.write(fods)
-    out = os.path.join(scratch, "names")
+def odf_books(scratch, stem, book):
+    """The book as LibreOffice saves it, and as Gnumeric saves LibreOffice's ODF."""
+    fods = os.path.join(scratch, stem + ".fods")
+    book.write(fods)
+    out = os.path.join(scratch, stem)
     soffice(scratch, "xls:MS Excel 97", fods, out)
-    shutil.move(os.path.join(out, "names-arrays.xls"),
-                os.path.join(CORPUS, "libreoffice-names-arrays.xls"))
+    shutil.move(os.path.join(out, stem + ".xls"),
+                os.path.join(CORPUS, "libreoffice-" + stem + ".xls"))
     soffice(scratch, "ods", fods, out)
     subprocess.run(["ssconvert", "--export-type=Gnumeric_Excel:excel_biff8",
-                    os.path.join(out, "names-arrays.ods"),
-                    os.path.join(CORPUS, "gnumeric-names-arrays.xls")],
+                    os.path.join(out, stem + ".ods"),
+                    os.path.join(CORPUS, "gnumeric-" + stem + ".xls")],
                    check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
@@ -121,7 +125,8 @@ def main():
             soffice(scratch, "xls:MS Excel 97", os.path.join(CORPUS, name), out)
             shutil.move(os.path.join(out, name),
                         os.path.join(CORPUS, name.replace("xlwt-", "libreoffice-")))
-        names_arrays_books(scratch)
+        odf_books(scratch, "names-arrays", names_arrays_book)
+        odf_books(scratch, "charts", charts_book)
     finally:
         shutil.rmtree(scratch)
     write_streams()

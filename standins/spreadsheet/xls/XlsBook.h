@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CellValue.h"
+#include "Chart.h"
 #include "FormulaAst.h"
 
 #include <cstdint>
@@ -84,7 +85,9 @@ struct Sheet {
     SheetKind kind = SheetKind::Worksheet;
     std::vector<Cell> cells; // ordered by row, then column
     std::vector<ColumnInfo> columns;
-    uint16_t defaultColumnWidth = 8; // characters
+    uint16_t defaultColumnWidth = 8;              // characters
+    spreadsheet::Chart chart;                     // a chart sheet's chart
+    std::vector<spreadsheet::ChartObject> charts; // a worksheet's embedded charts
     bool operator==(const Sheet&) const = default;
 };
 

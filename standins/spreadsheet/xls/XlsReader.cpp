@@ -3,6 +3,7 @@
 #include "BiffRecordIds.h"
 #include "BiffRecordReader.h"
 #include "CellAddress.h"
+#include "ChartReader.h"
 #include "CompoundFileReader.h"
 #include "FormulaTokens.h"
 #include "LittleEndian.h"
@@ -494,9 +495,58 @@ private:
         }
     }
 
+    // A chart sheet whose chart cannot be found opens empty, as every chart
+    // sheet did before charts were read.
+    void readChartSheet(const SheetEntry& entry) {
+        Sheet& sheet = book_.sheets[static_cast<size_t>(entry.bookIndex)];
+        const std::string lost = "the chart of chart sheet \"" + entry.name + "\" cannot be read";
+        if (entry.offset >= stream_.size() || entry.offset < scannedEnd_) {
+            notes_.push_back(lost);
+            return;
+        }
+        BiffRecordReader records(stream_);
+        records.seek(entry.offset);
+        BiffRecord bof;
+        if (!records.next(bof) || !isChartBof(bof)) {
+            notes_.push_back(lost);
+            return;
+        }
+        if (readChartSubstream(records, context_, sheet.chart, notes_)) {
+            scannedEnd_ = records.position();
+        } else {
+            sheet.chart = spreadsheet::Chart();
+            notes_.push_back(lost);
+        }
+    }
+
+    static bool isChartBof(const BiffRecord& r) {
+        return r.id == rec::Bof && r.data.size() >= 4 &&
+               le::u16(r.data.data()) == rec::kBiff8Version &&
+               le::u16(r.data.data() + 2) == rec::kBofChart;
+    }
+
+    // OBJ starts with its common part: kind 5 is a chart, whose substream follows.
+    static bool isChartObject(const BiffRecord& r) {
+        constexpr uint16_t kCommonPart = 0x15, kChartKind = 5;
+        return r.data.size() >= 6 && le::u16(r.data.data()) == kCommonPart &&
+               le::u16(r.data.data() + 4) == kChartKind;
+    }
+
+    void readEmbeddedChart(Sheet& sheet, BiffRecordReader& records) {
+        spreadsheet::ChartObject object;
+        object.name = "Chart " + std::to_string(sheet.charts.size() + 1);
+        object.chart.name = sheet.name + " " + object.name;
+        readChartSubstream(records, context_, object.chart, notes_);
+        sheet.charts.push_back(std::move(object));
+    }
+
     bool readSheet(const SheetEntry& entry) {
-        if (entry.bookIndex < 0 || entry.type != 0) {
-            return true; // chart sheets keep their name and place only
+        if (entry.bookIndex < 0) {
+            return true;
+        }
+        if (entry.type == 2) {
+            readChartSheet(entry);
+            return true;
         }
         sheetIndex_ = static_cast<size_t>(entry.bookIndex);
         Sheet& sheet = book_.sheets[sheetIndex_];
@@ -513,11 +563,20 @@ private:
         std::map<Anchor, SharedFormula> shared;
         std::map<Anchor, ArrayDefinition> arrays;
         int nested = 0;
+        bool chartFollows = false;
         BiffRecord r;
         while (records.next(r)) {
             if (r.id == rec::Bof) {
-                ++nested; // an embedded chart's substream
+                if (nested == 0 && chartFollows && isChartBof(r)) {
+                    readEmbeddedChart(sheet, records);
+                    chartFollows = false;
+                } else {
+                    ++nested; // another substream: skipped
+                }
                 continue;
+            }
+            if (nested == 0) {
+                chartFollows = r.id == rec::Obj && isChartObject(r);
             }
             if (r.id == rec::Eof) {
                 if (nested-- > 0) {

@@ -158,9 +158,10 @@ public:
         for (size_t i = 0; i < book.sheets.size() && i < sheets_.size(); ++i) {
             const Sheet& sheet = book.sheets[i];
             if (sheet.kind == SheetKind::Chart) {
-                notes.push_back("chart sheet \"" + sheet.name + "\" opened without its chart");
+                sheets_[i]->chart() = sheet.chart;
                 continue;
             }
+            sheets_[i]->chartObjects() = sheet.charts;
             if (shifted_[i]) {
                 notes.push_back("dates of sheet \"" + sheet.name +
                                 "\" moved from the 1904 date system");
@@ -282,7 +283,11 @@ BookView viewOfWorkbook(const spreadsheet::Workbook& workbook) {
         to.name = from.name();
         if (!from.isWorksheet()) {
             to.kind = SheetKind::Chart;
+            to.chart = &from.chart();
             continue;
+        }
+        for (const spreadsheet::ChartObject& object : from.chartObjects()) {
+            to.charts.push_back(&object);
         }
         to.cells.reserve(from.cells().size());
         view.strings.reserve(from.cells().size() / 4);
@@ -320,6 +325,12 @@ Book bookFromWorkbook(const spreadsheet::Workbook& workbook) {
         to.name = from.name;
         to.kind = from.kind;
         to.columns = from.columns;
+        if (from.chart) {
+            to.chart = *from.chart;
+        }
+        for (const spreadsheet::ChartObject* object : from.charts) {
+            to.charts.push_back(*object);
+        }
         to.cells.reserve(from.cells.size());
         // The view lists the engine's cells in their own order: walk both together
         // to share each formula rather than copy it.

@@ -3,16 +3,20 @@
 #include "BiffRecordIds.h"
 #include "BiffRecordWriter.h"
 #include "CellAddress.h"
+#include "ChartWriter.h"
 #include "CompoundFileWriter.h"
 #include "FormulaTokens.h"
 #include "LittleEndian.h"
 #include "NumberFormats.h"
 #include "TextCodec.h"
+#include "Workbook.h"
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <cstring>
+#include <deque>
 #include <map>
 #include <unordered_map>
 #include <unordered_set>
@@ -76,12 +80,18 @@ public:
         chooseSheets();
         encodeNames();
         encodeFormulas();
+        encodeCharts();
         writeGlobals();
-        // A book without worksheets still gets its placeholder's stream.
+        size_t chart = 0;
         for (size_t i = 0; i < boundSheetOffsets_.size(); ++i) {
             le::set32(out_.stream().data() + boundSheetOffsets_[i],
                       static_cast<uint32_t>(out_.position()));
-            writeSheet(writtenSheet(i), i);
+            if (writtenSheet(i).kind == SheetKind::Chart) {
+                out_.record(rec::Bof, bofData(rec::kBofChart));
+                writeChartSubstream(charts_[chart++], out_);
+            } else {
+                writeSheet(writtenSheet(i), i);
+            }
         }
         WriteOutcome outcome;
         outcome.bytes = std::move(out_.stream());
@@ -91,28 +101,91 @@ public:
 
 private:
     void chooseSheets() {
+        for (const SheetView& s : book_.sheets) {
+            usedNames_.insert(folded(s.name));
+        }
+        const bool worksheets =
+            std::any_of(book_.sheets.begin(), book_.sheets.end(),
+                        [](const SheetView& s) { return s.kind == SheetKind::Worksheet; });
+        if (!worksheets) {
+            notes_.push_back("the workbook has no worksheet; an empty one is saved");
+            placeholder_.name = unusedSheetName("Sheet");
+            addWritten(placeholder_);
+        }
         for (size_t i = 0; i < book_.sheets.size(); ++i) {
             const SheetView& sheet = book_.sheets[i];
-            if (sheet.kind == SheetKind::Chart) {
-                notes_.push_back("chart sheet \"" + sheet.name + "\" is not saved");
-                continue;
-            }
             if (i == book_.activeSheet) {
                 activeTab_ = static_cast<uint16_t>(written_.size());
             }
             writtenIndex_[i] = static_cast<int32_t>(written_.size());
-            written_.push_back(i);
-            encode_.sheetNames.push_back(sheet.name);
-        }
-        if (written_.empty()) {
-            notes_.push_back("the workbook has no worksheet; an empty one is saved");
-            placeholder_.name = "Sheet1";
-            encode_.sheetNames.push_back(placeholder_.name);
+            addWritten(sheet);
+            for (const spreadsheet::ChartObject* object : sheet.charts) {
+                addEmbeddedChart(*object, sheet);
+            }
         }
     }
 
-    const SheetView& writtenSheet(size_t i) const {
-        return written_.empty() ? placeholder_ : book_.sheets[written_[i]];
+    void addWritten(const SheetView& sheet) {
+        usedNames_.insert(folded(sheet.name));
+        written_.push_back(&sheet);
+        encode_.sheetNames.push_back(sheet.name);
+    }
+
+    // A chart embedded in a worksheet is saved as a chart sheet of its own
+    // after the worksheet, named after the chart where the name is free.
+    void addEmbeddedChart(const spreadsheet::ChartObject& object, const SheetView& host) {
+        SheetView& sheet = embedded_.emplace_back();
+        sheet.kind = SheetKind::Chart;
+        sheet.chart = &object.chart;
+        const std::string& name = object.chart.name;
+        sheet.name = spreadsheet::Workbook::isValidSheetName(name) && !sheetNameUsed(name)
+                         ? name
+                         : unusedSheetName("Chart");
+        hosts_[&sheet] = host.name;
+        addWritten(sheet);
+    }
+
+    static std::string folded(const std::string& name) {
+        std::string out = name;
+        for (char& c : out) {
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        return out;
+    }
+
+    bool sheetNameUsed(const std::string& name) const { return usedNames_.count(folded(name)) > 0; }
+
+    // Numbers only grow, so that many charts cost no search each.
+    std::string unusedSheetName(const std::string& stem) {
+        for (int& n = nextNumber_[stem];;) {
+            std::string name = stem + std::to_string(++n);
+            if (!sheetNameUsed(name)) {
+                return name;
+            }
+        }
+    }
+
+    const SheetView& writtenSheet(size_t i) const { return *written_[i]; }
+
+    // The chart sheets' series, before the globals: their references join the
+    // EXTERNSHEET record.  A reference without a sheet is to the worksheet the
+    // chart stood on, or to the first worksheet.
+    void encodeCharts() {
+        const auto firstWorksheet =
+            std::find_if(written_.begin(), written_.end(),
+                         [](const SheetView* s) { return s->kind == SheetKind::Worksheet; });
+        for (size_t i = 0; i < written_.size(); ++i) {
+            const SheetView& sheet = *written_[i];
+            if (sheet.kind != SheetKind::Chart) {
+                continue;
+            }
+            static const spreadsheet::Chart kNoChart;
+            const auto host = hosts_.find(&sheet);
+            encode_.sheet = static_cast<int32_t>(i);
+            charts_.push_back(encodeChart(
+                sheet.chart ? *sheet.chart : kNoChart,
+                host != hosts_.end() ? host->second : (*firstWorksheet)->name, encode_, notes_));
+        }
     }
 
     // A name whose definition cannot be written is written without one, and
@@ -158,7 +231,7 @@ private:
     // Formulas first: the EXTERNSHEET record in the globals must list every
     // sheet a formula names.
     void encodeFormulas() {
-        for (size_t i = 0; i < std::max<size_t>(written_.size(), 1); ++i) {
+        for (size_t i = 0; i < written_.size(); ++i) {
             const SheetView& sheet = writtenSheet(i);
             encode_.sheet = static_cast<int32_t>(i);
             for (const CellView& cell : sheet.cells) {
@@ -359,8 +432,9 @@ private:
         const uint8_t dateMode[] = {static_cast<uint8_t>(book_.date1904 ? 1 : 0), 0};
         out_.record(rec::DateMode, dateMode);
         writeStyles();
-        for (size_t i = 0; i < std::max<size_t>(written_.size(), 1); ++i) {
+        for (size_t i = 0; i < written_.size(); ++i) {
             std::vector<uint8_t> d(6, 0);
+            d[5] = writtenSheet(i).kind == SheetKind::Chart ? 0x02 : 0x00;
             appendString8(d, utf8ToUtf16(writtenSheet(i).name));
             boundSheetOffsets_.push_back(out_.position() + 4);
             out_.record(rec::BoundSheet, d);
@@ -646,8 +720,13 @@ private:
     const BookView& book_;
     BiffRecordWriter out_;
     std::vector<std::string> notes_;
-    std::vector<size_t> written_;
+    std::vector<const SheetView*> written_;
     SheetView placeholder_;
+    std::deque<SheetView> embedded_;                // the chart sheets of embedded charts
+    std::map<const SheetView*, std::string> hosts_; // and the worksheets they stood on
+    std::vector<EncodedChart> charts_;
+    std::unordered_set<std::string> usedNames_; // lower case: the book's and the written sheets'
+    std::map<std::string, int> nextNumber_;     // per stem of a made-up sheet name
     uint16_t activeTab_ = 0;
     EncodeContext encode_;
     std::vector<uint8_t> tokens_;
@@ -679,6 +758,10 @@ BookView viewOf(const Book& book) {
         out.kind = sheet.kind;
         out.columns = sheet.columns;
         out.defaultColumnWidth = sheet.defaultColumnWidth;
+        out.chart = &sheet.chart;
+        for (const spreadsheet::ChartObject& object : sheet.charts) {
+            out.charts.push_back(&object);
+        }
         out.cells.reserve(sheet.cells.size());
         for (const Cell& cell : sheet.cells) {
             out.cells.push_back(CellView::of(cell.row, cell.column, cell.style, cell.value,

@@ -14,7 +14,7 @@ namespace xls {
 struct WriteOutcome {
     std::vector<uint8_t> bytes;
     // What could not be written as it is: formulas saved as their values,
-    // chart sheets left out, styles past the format's limit.
+    // chart series left out, styles past the format's limit.
     std::vector<std::string> notes;
 };
 
@@ -71,6 +71,8 @@ struct SheetView {
     std::vector<CellView> cells; // ordered by row, then column
     std::vector<ColumnInfo> columns;
     uint16_t defaultColumnWidth = 8;
+    const spreadsheet::Chart* chart = nullptr;           // a chart sheet's
+    std::vector<const spreadsheet::ChartObject*> charts; // a worksheet's embedded ones
 };
 
 // A defined name to write: a sheet of -1 is the whole workbook, else an index

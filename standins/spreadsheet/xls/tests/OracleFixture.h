@@ -98,6 +98,42 @@ protected:
         ASSERT_EQ(run(command), 0) << command;
     }
 
+    // The flat ODF file an oracle script writes (`script` <file>), as <stem>.fods.
+    fs::path bookFods(const std::string& script, const std::string& stem) {
+        const fs::path fods = dir_ / (stem + ".fods");
+        python(script, quoted(fods), nullptr);
+        return fods;
+    }
+
+    fs::path libreOfficeXls(const fs::path& fods) {
+        soffice("xls:MS Excel 97", fods, dir_ / "lo");
+        return dir_ / "lo" / (fods.stem().string() + ".xls");
+    }
+
+    // Gnumeric reads the ODF package LibreOffice makes of the flat file.
+    fs::path gnumericXls(const fs::path& fods) {
+        soffice("ods", fods, dir_ / "ods");
+        const fs::path xls = dir_ / "gnumeric.xls";
+        const std::string command = "ssconvert --export-type=Gnumeric_Excel:excel_biff8 " +
+                                    quoted(dir_ / "ods" / (fods.stem().string() + ".ods")) + " " +
+                                    quoted(xls) + " > /dev/null 2>&1";
+        EXPECT_EQ(run(command), 0) << command;
+        return xls;
+    }
+
+    // Saves as engine.xls; any note fails the test.
+    fs::path save(const spreadsheet::Workbook& workbook) {
+        std::string error;
+        std::vector<std::string> notes;
+        const xls::XlsFileFormat format([&](const std::string& n) { notes.push_back(n); });
+        const fs::path path = dir_ / "engine.xls";
+        EXPECT_TRUE(format.save(workbook, path, error)) << error;
+        for (const std::string& note : notes) {
+            ADD_FAILURE() << "unexpected note on save: " << note;
+        }
+        return path;
+    }
+
     Listing readListing(const fs::path& path) {
         std::ifstream in(path);
         EXPECT_TRUE(in.is_open()) << path;
