@@ -117,12 +117,12 @@ endfunction()
 
 # quire_add_fuzzer(<name> SOURCES ... [LIBS ...] [CORPUS dir] [LONG_SECONDS cap])
 # A libFuzzer target; `make fuzz` runs every one listed in fuzzers.txt, and
-# `make fuzz-long` until 10,000,000 executions or LONG_SECONDS (900 unless
+# `make fuzz-long` until 10,000,000 executions or LONG_SECONDS (600 unless
 # given), growing the CORPUS folder.
 function(quire_add_fuzzer name)
   cmake_parse_arguments(ARG "" "CORPUS;LONG_SECONDS" "SOURCES;LIBS" ${ARGN})
   if(NOT ARG_LONG_SECONDS)
-    set(ARG_LONG_SECONDS 900)
+    set(ARG_LONG_SECONDS 600)
   endif()
   if(NOT QUIRE_FUZZ)
     return()

@@ -469,13 +469,50 @@ ValueMatrix Evaluator::matrixOf(const FormulaNode& node) {
         return elementwise(
             matrixOf(*node.children[0]), matrixOf(*node.children[1]), workbook_.arrayElementLimit(),
             [&](const CellValue& a, const CellValue& b) { return applyBinary(node.op, a, b); });
+    case NodeKind::Function:
+        if (!takesArgumentsWhole(node.text) && !node.children.empty())
+            return functionMatrix(node);
+        break;
     default:
         break;
     }
     return ValueMatrix::single(evaluateNode(node));
 }
 
+// A function of single values, given arrays, is called once per element, each
+// argument standing for its element (a single row or column stretching), as
+// in =SUM(IF(B2:B6>2,C2:C6)).
+ValueMatrix Evaluator::functionMatrix(const FormulaNode& node) {
+    std::vector<ValueMatrix> arguments;
+    int32_t rows = 1, columns = 1;
+    for (const auto& child : node.children) {
+        arguments.push_back(matrixOf(*child));
+        rows = std::max(rows, arguments.back().rows);
+        columns = std::max(columns, arguments.back().columns);
+    }
+    if (tooManyElements(rows, columns, workbook_.arrayElementLimit()))
+        return tooLarge();
+    const size_t first = elementArguments_.size();
+    for (const auto& child : node.children)
+        elementArguments_.push_back({child.get(), {}});
+    ValueMatrix out{rows, columns, {}};
+    out.values.reserve(static_cast<size_t>(rows) * static_cast<size_t>(columns));
+    for (int32_t r = 0; r < rows; ++r) {
+        for (int32_t c = 0; c < columns; ++c) {
+            for (size_t i = 0; i < arguments.size(); ++i)
+                elementArguments_[first + i].second = arguments[i].at(r, c);
+            out.values.push_back(function(node));
+        }
+    }
+    elementArguments_.resize(first);
+    return out;
+}
+
 CellValue Evaluator::scalar(const FormulaNode& node) {
+    for (auto it = elementArguments_.rbegin(); it != elementArguments_.rend(); ++it) {
+        if (it->first == &node)
+            return it->second;
+    }
     if (arrayMode_)
         return matrixOf(node).at(0, 0);
     return evaluateNode(node);

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace spreadsheet {
@@ -77,6 +78,7 @@ private:
     CellValue singleValue(const Operand& op);
     ValueMatrix matrixOf(const FormulaNode& node);
     ValueMatrix rangeMatrix(const Operand& op);
+    ValueMatrix functionMatrix(const FormulaNode& node);
     CellValue function(const FormulaNode& node);
     const Sheet* referencedSheet(const FormulaNode& node) const;
 
@@ -87,6 +89,8 @@ private:
     bool arrayMode_ = false; // evaluating an array formula: operators work element by element
     std::vector<const DefinedName*> namesInProgress_;
     std::unordered_map<const Cell*, State> state_;
+    // While a function is called once per element: each argument's element.
+    std::vector<std::pair<const FormulaNode*, CellValue>> elementArguments_;
 };
 
 // Conversions the operators and functions share.
@@ -103,6 +107,9 @@ CellValue numberResult(double value);
 // The function by upper-case name; null when there is none.
 using FunctionImpl = CellValue (*)(Evaluator&, const FormulaNode& call);
 FunctionImpl findFunction(const std::string& name);
+// True for the functions that take a range or array argument whole (SUM);
+// inside an array formula the others are called once per element.
+bool takesArgumentsWhole(const std::string& name);
 // The names of the supported functions, in alphabetical order.
 std::vector<std::string> supportedFunctions();
 

@@ -568,6 +568,12 @@ FunctionImpl findFunction(const std::string& name) {
     return it == table.end() ? nullptr : it->second;
 }
 
+bool takesArgumentsWhole(const std::string& name) {
+    static const char* const whole[] = {"AND", "AVERAGE", "COUNT",   "COUNTA", "MAX",
+                                        "MIN", "OR",      "PRODUCT", "SUM"};
+    return std::find(std::begin(whole), std::end(whole), name) != std::end(whole);
+}
+
 std::vector<std::string> supportedFunctions() {
     std::vector<std::string> names;
     for (const auto& entry : functionTable())

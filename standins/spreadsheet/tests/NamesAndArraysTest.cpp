@@ -132,6 +132,27 @@ TEST_F(NamesAndArraysTest, SingleCellArrayAddsUpProducts) {
     EXPECT_EQ(at(other, "A3"), CellValue::fromNumber(551));
 }
 
+TEST_F(NamesAndArraysTest, FunctionsOfSingleValuesWorkElementByElement) {
+    setArray(other, "A1", "=SUM(IF(Data!B2:B6>2,Data!C2:C6))");
+    EXPECT_EQ(at(other, "A1"), CellValue::fromNumber(120));
+    // The whole-range function inside is computed once, over its range.
+    setArray(other, "A2", "=SUM(IF(Data!B2:B6>AVERAGE(Data!B2:B6),1,0))");
+    EXPECT_EQ(at(other, "A2"), CellValue::fromNumber(2));
+    setArray(other, "B1:B5", "=ROUND(Data!B2:B6/3,1)");
+    EXPECT_EQ(at(other, "B1"), CellValue::fromNumber(0.3));
+    EXPECT_EQ(at(other, "B5"), CellValue::fromNumber(1.7));
+    // A single value stretches beside an array; a row and a column make a table.
+    setArray(other, "C1:C5", "=IF(Data!B2:B6>3,\"big\",\"small\")");
+    EXPECT_EQ(at(other, "C3"), CellValue::fromText("small"));
+    EXPECT_EQ(at(other, "C4"), CellValue::fromText("big"));
+    setArray(other, "D1:E2", "=MOD(Data!B2:B3,Data!B2:C2)");
+    EXPECT_EQ(at(other, "D2"), CellValue::fromNumber(0));
+    EXPECT_EQ(at(other, "E2"), CellValue::fromNumber(2));
+    // Outside an array formula the same text has no single value to test.
+    EXPECT_EQ(eval(other, "=SUM(IF(Data!B2:B6>2,Data!C2:C6))"),
+              CellValue::fromError(ErrorCode::Value));
+}
+
 TEST_F(NamesAndArraysTest, HugeArraysGiveAnErrorInsteadOfExhaustingMemory) {
     setArray(data, "H1", "=SUM(A1:IV65536*2)");
     EXPECT_EQ(at(data, "H1"), CellValue::fromError(ErrorCode::Num));
@@ -149,6 +170,8 @@ TEST_F(NamesAndArraysTest, HugeArraysGiveAnErrorInsteadOfExhaustingMemory) {
     EXPECT_EQ(at(data, "H5"), CellValue::fromError(ErrorCode::Num));
     setArray(data, "H6", "=SUM(B2:B6*D1:E1)");
     EXPECT_EQ(at(data, "H6"), CellValue::fromError(ErrorCode::Num));
+    setArray(data, "H7", "=SUM(IF(B2:B6>0,D1:E1))");
+    EXPECT_EQ(at(data, "H7"), CellValue::fromError(ErrorCode::Num));
 }
 
 } // namespace
