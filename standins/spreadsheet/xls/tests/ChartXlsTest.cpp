@@ -240,7 +240,7 @@ xls::Book chartsBook() {
 TEST(ChartWriter, ChartsComeBackAsChartSheets) {
     const xls::WriteOutcome written = xls::writeXlsFile(chartsBook());
     // The series on a sheet that is not saved, and the formula that is no series.
-    ASSERT_EQ(written.notes.size(), 2u) << written.notes[0];
+    ASSERT_EQ(written.notes.size(), 2u);
     EXPECT_NE(written.notes[0].find("Gone"), std::string::npos) << written.notes[0];
 
     xls::Book read;
