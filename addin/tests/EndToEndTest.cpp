@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <map>
+#include <sstream>
+
 using namespace quire;
 using namespace quire::addin;
 using namespace quire::addin::testing;
@@ -31,7 +35,9 @@ protected:
     }
 
     HostRun synchost(const std::wstring& arguments, std::vector<DialogAnswer> answers = {}) {
-        std::wstring output = work_.file(L"out.txt");
+        // A file of its own for each run: under Wine the last child's handle
+        // on its output may outlive the child for a moment.
+        std::wstring output = work_.file(L"out" + std::to_wstring(++runs_) + L".txt");
         SECURITY_ATTRIBUTES inherit{};
         inherit.nLength = sizeof inherit;
         inherit.bInheritHandle = TRUE;
@@ -75,12 +81,14 @@ protected:
         return synchost(L"put " + database() + L" \"" + file + L"\" " + path);
     }
 
-    HostRun synchronise(std::vector<DialogAnswer> answers = {}) {
+    HostRun synchronise(std::vector<DialogAnswer> answers = {},
+                        const std::wstring& moreOptions = {}) {
         return synchost(L"sync " + database() + L" --addin \"" + besideTest(L"QuireAddin.dll") +
-                            L"\" --user-root \"" + key_.path() + L"\"",
+                            L"\" --user-root \"" + key_.path() + L"\"" + moreOptions,
                         std::move(answers));
     }
 
+    int runs_ = 0;
     ScratchKey key_;
     ScratchFolder work_;
     ScratchFolder sync_;
@@ -125,6 +133,32 @@ TEST_F(EndToEndTest, DocumentsMoveBothWaysThroughTheAddin) {
     EXPECT_TRUE(second.dialogs.empty());
     EXPECT_EQ(readFile(sync_.file(L"Sheets\\a.shf")), bytesOf("edited on the handheld"));
     EXPECT_EQ(second.output.find("to handheld:"), std::string::npos) << second.output;
+}
+
+// The benchmark reads the pass's own time and the host's memory from here.
+TEST_F(EndToEndTest, TheHostWritesItsTimingsWhenAsked) {
+    writeFile(work_.file(L"a.xls"), patternBytes(40000, 3));
+    ASSERT_EQ(put(work_.file(L"a.xls"), L"/a.xls").exitCode, 0u);
+    const std::wstring timings = work_.file(L"timings.txt");
+    const auto started = std::chrono::steady_clock::now();
+    HostRun run = synchronise({}, L" --timings \"" + timings + L"\"");
+    const double whole =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    ASSERT_EQ(run.exitCode, 0u) << run.output;
+    EXPECT_EQ(readFile(sync_.file(L"a.shf")), patternBytes(40000, 3));
+
+    std::map<std::string, double> values;
+    const std::vector<uint8_t> bytes = readFile(timings);
+    std::istringstream lines(std::string(bytes.begin(), bytes.end()));
+    std::string key;
+    double value = 0;
+    while (lines >> key >> value) {
+        values[key] = value;
+    }
+    ASSERT_EQ(values.size(), 4u);
+    EXPECT_GT(values["process"], 0);
+    EXPECT_LT(values["load"] + values["process"] + values["save"], whole);
+    EXPECT_GT(values["peak"], 1 << 20);
 }
 
 } // namespace

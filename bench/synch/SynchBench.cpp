@@ -2,6 +2,7 @@
 // plain copy of the same files, in both directions.
 //
 //   synch_bench <scratch folder> <synchost.exe> <QuireAddin.dll> [files] [total MB]
+//               [microseconds of a log line without Wine]
 #include "HandheldDatabase.h"
 #include "log/AddinLog.h"
 #include "base/UniqueHandle.h"
@@ -141,6 +142,40 @@ double secondsPerLogLine(const std::wstring& folder) {
     return seconds;
 }
 
+// The host's own account of the last run: the add-in's Process call and the
+// loading and saving of its database, in seconds, and its peak memory.
+struct HostTimings {
+    double load = -1;
+    double process = -1;
+    double save = -1;
+    double peak = 0; // the process's peak working set, bytes
+};
+
+HostTimings readTimings(const std::wstring& path) {
+    HostTimings timings;
+    FILE* file = _wfopen(path.c_str(), L"r");
+    if (!file) {
+        return timings;
+    }
+    char name[16];
+    double seconds = 0;
+    while (std::fscanf(file, "%15s %lf", name, &seconds) == 2) {
+        const std::string key = name;
+        if (key == "load") {
+            timings.load = seconds;
+        } else if (key == "process") {
+            timings.process = seconds;
+        } else if (key == "save") {
+            timings.save = seconds;
+        } else if (key == "peak") {
+            timings.peak = seconds;
+        }
+    }
+    std::fclose(file);
+    DeleteFileW(path.c_str());
+    return timings;
+}
+
 void report(const char* what, double synch, double copy) {
     std::printf("%-28s synchronisation %7.2f s   plain copy %7.2f s   ratio %6.2f\n", what, synch,
                 copy, copy > 0 ? synch / copy : 0.0);
@@ -159,6 +194,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring addin = argv[3];
     const size_t files = argc > 4 ? std::wcstoul(argv[4], nullptr, 10) : 1000;
     const size_t totalBytes = (argc > 5 ? std::wcstoul(argv[5], nullptr, 10) : 200) << 20;
+    const double nativeLine = argc > 6 ? std::wcstod(argv[6], nullptr) / 1e6 : 0;
     const std::wstring userRoot = L"Software\\QuireSynchBench";
 
     removeTree(scratch);
@@ -197,9 +233,13 @@ int wmain(int argc, wchar_t** argv) {
     }
     CreateDirectoryW(toDesktop.c_str(), nullptr);
     setSyncFolder(userRoot, toDesktop);
+    const std::wstring timingsFile = scratch + L"\\host-timings.txt";
+    const std::wstring hostOptions =
+        L" --user-root " + userRoot + L" --timings \"" + timingsFile + L"\"";
     std::wstring command = L"\"" + synchost + L"\" sync \"" + handheldFull + L"\" --addin \"" +
-                           addin + L"\" --user-root " + userRoot;
+                           addin + L"\"" + hostOptions;
     double receive = runSynchost(command, scratch);
+    const HostTimings receiveHost = readTimings(timingsFile);
     size_t received = countFiles(toDesktop);
     const size_t receiveLines = logLines(scratch);
     double receiveCopy = plainCopy(source, scratch + L"\\copy-1", files);
@@ -207,9 +247,10 @@ int wmain(int argc, wchar_t** argv) {
     // Desktop to handheld: the folder holds every file, the handheld none.
     const std::wstring handheldEmpty = scratch + L"\\handheld-empty";
     setSyncFolder(userRoot, source);
-    command = L"\"" + synchost + L"\" sync \"" + handheldEmpty + L"\" --addin \"" + addin +
-              L"\" --user-root " + userRoot;
+    command = L"\"" + synchost + L"\" sync \"" + handheldEmpty + L"\" --addin \"" + addin + L"\"" +
+              hostOptions;
     double send = runSynchost(command, scratch);
+    const HostTimings sendHost = readTimings(timingsFile);
     const size_t sendLines = logLines(scratch) - receiveLines;
     HandheldDatabase sent(handheldEmpty);
     sent.load();
@@ -225,14 +266,34 @@ int wmain(int argc, wchar_t** argv) {
     }
     report("handheld -> desktop", receive, receiveCopy);
     report("desktop -> handheld", send, sendCopy);
+    std::printf("peak working set of the host's process: %.0f MB and %.0f MB, for %.0f MB of "
+                "documents\n",
+                receiveHost.peak / 1048576.0, sendHost.peak / 1048576.0, written / 1048576.0);
+    // The host's process also starts Wine, reads and writes its database and
+    // joins the parts it was sent: the pass is the add-in's Process call.
+    std::printf("the host's own work: load %.2f s + save %.2f s, and %.2f s + %.2f s; "
+                "start and the rest %.2f s and %.2f s\n",
+                receiveHost.load, receiveHost.save, sendHost.load, sendHost.save,
+                receive - receiveHost.process - receiveHost.load - receiveHost.save,
+                send - sendHost.process - sendHost.load - sendHost.save);
+    report("  the pass (Process)", receiveHost.process, receiveCopy);
+    report("  the pass (Process)", sendHost.process, sendCopy);
     // Most of a pass under Wine is its log: three server calls a line.
     const double perLine = secondsPerLogLine(scratch);
     std::printf("log: %.0f us a line (opened, written, closed); %zu and %zu lines, %.2f and %.2f s "
                 "of the passes\n",
                 perLine * 1e6, receiveLines, sendLines, receiveLines * perLine,
                 sendLines * perLine);
-    report("  without the log's time", receive - receiveLines * perLine, receiveCopy);
-    report("  without the log's time", send - sendLines * perLine, sendCopy);
+    report("  the pass without the log", receiveHost.process - receiveLines * perLine, receiveCopy);
+    report("  the pass without the log", sendHost.process - sendLines * perLine, sendCopy);
+    if (nativeLine > 0) {
+        std::printf("log without Wine: %.1f us a line (the same open, append and close natively)\n",
+                    nativeLine * 1e6);
+        report("  the pass, log without Wine",
+               receiveHost.process - receiveLines * (perLine - nativeLine), receiveCopy);
+        report("  the pass, log without Wine",
+               sendHost.process - sendLines * (perLine - nativeLine), sendCopy);
+    }
     removeTree(scratch);
     return 0;
 }

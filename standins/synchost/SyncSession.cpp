@@ -3,6 +3,8 @@
 #include "com/Bstr.h"
 #include "com/ComError.h"
 
+#include <chrono>
+
 namespace quire::synchost {
 
 using com::check;
@@ -71,7 +73,10 @@ SessionResult runSession(const HandheldDatabase& handheld, IDesktopExtension* ad
     auto calls = std::make_shared<UtilityCalls>();
     ComPtr<IHostUtility> utility = makeHostUtility(calls);
     ComPtr<IHostDatabase> database = makeHostDatabase(offered, std::move(faults));
+    const auto started = std::chrono::steady_clock::now();
     result.process = addin->Process(utility.get(), database.get());
+    result.processSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     check(result.process);
     result.utilityCalls = calls->lines;
     for (const TablePtr& table : offered) {

@@ -25,6 +25,7 @@ LoadedAddin createAddin(const std::wstring& path);
 
 struct SessionResult {
     HRESULT process = E_FAIL;
+    double processSeconds = 0; // how long the add-in's Process call took
     std::wstring info;
     std::vector<std::wstring> offered;
     std::vector<Document> received; // what the add-in sent, parts joined

@@ -10,13 +10,17 @@
 //       registered class, --user-root stands a key of HKEY_CURRENT_USER in
 //       for the whole of HKEY_CURRENT_USER, --tables offers these tables,
 //       --fail Item:2,AddRecord:1 makes those host calls fail (the second
-//       record read, the first record added).
+//       record read, the first record added), --timings <file> writes there
+//       the seconds of the add-in's Process call and of the database's
+//       loading and saving, and the process's peak working set in bytes.
 #include "HandheldDatabase.h"
 #include "SyncSession.h"
 #include "com/ComError.h"
 
 #include <windows.h>
+#include <psapi.h>
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -156,8 +160,29 @@ bool overrideCurrentUser(const std::wstring& subkey) {
     return status == ERROR_SUCCESS;
 }
 
-int sync(HandheldDatabase& handheld, const std::vector<std::wstring>& options) {
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// What a benchmark reads back: the pass itself apart from the host's own work.
+void writeTimings(const std::wstring& path, double load, const SessionResult& result, double save) {
+    FILE* file = _wfopen(path.c_str(), L"w");
+    if (!file) {
+        return;
+    }
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof memory;
+    GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+    std::fprintf(file, "load %.6f\nprocess %.6f\nsave %.6f\npeak %zu\n", load,
+                 result.processSeconds, save, static_cast<size_t>(memory.PeakWorkingSetSize));
+    std::fclose(file);
+}
+
+int sync(HandheldDatabase& handheld, double loadSeconds, const std::vector<std::wstring>& options) {
     std::wstring addinPath;
+    std::wstring timingsPath;
     std::vector<std::wstring> tables;
     FaultsPtr faults;
     for (size_t i = 0; i + 1 < options.size(); i += 2) {
@@ -168,6 +193,8 @@ int sync(HandheldDatabase& handheld, const std::vector<std::wstring>& options) {
                 std::fprintf(stderr, "synchost: cannot use the user root\n");
                 return 1;
             }
+        } else if (options[i] == L"--timings") {
+            timingsPath = options[i + 1];
         } else if (options[i] == L"--tables") {
             tables = splitList(options[i + 1]);
         } else if (options[i] == L"--fail") {
@@ -191,9 +218,14 @@ int sync(HandheldDatabase& handheld, const std::vector<std::wstring>& options) {
     for (const Document& document : result.received) {
         std::printf("to handheld: %s (%d bytes)\n", document.path().c_str(), document.size);
     }
+    const Clock::time_point saving = Clock::now();
     handheld.putAll(result.received);
     handheld.clearChanged();
-    return handheld.save() ? 0 : 1;
+    const bool saved = handheld.save();
+    if (!timingsPath.empty()) {
+        writeTimings(timingsPath, loadSeconds, result, secondsSince(saving));
+    }
+    return saved ? 0 : 1;
 }
 
 int run(const std::vector<std::wstring>& args) {
@@ -202,6 +234,7 @@ int run(const std::vector<std::wstring>& args) {
         return 2;
     }
     HandheldDatabase handheld(args[2]);
+    const Clock::time_point loading = Clock::now();
     if (!handheld.load()) {
         std::fprintf(stderr, "synchost: the handheld database is damaged\n");
         return 1;
@@ -220,7 +253,8 @@ int run(const std::vector<std::wstring>& args) {
         return get(handheld, utf8(args[3]), args[4]);
     }
     if (command == L"sync") {
-        return sync(handheld, std::vector<std::wstring>(args.begin() + 3, args.end()));
+        return sync(handheld, secondsSince(loading),
+                    std::vector<std::wstring>(args.begin() + 3, args.end()));
     }
     std::fprintf(stderr, "synchost: unknown command\n");
     return 2;
