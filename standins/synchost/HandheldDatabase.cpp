@@ -12,6 +12,9 @@ namespace quire::synchost {
 
 namespace {
 
+// How far past the parts already joined a document's stated size is believed.
+constexpr size_t kReserveAhead = size_t{64} << 20;
+
 enum : short { kId = 1, kName, kParent, kSize, kTime, kChanged, kPart, kData };
 
 Bytes textBytes(const std::string& text) {
@@ -211,6 +214,11 @@ std::vector<Document> HandheldDatabase::join(const std::vector<RecordPtr>& recor
         auto found = byKey.find(key);
         if (found == byKey.end()) {
             byKey.emplace(key, documents.size());
+            // Room for the whole document at once: growing it part by part
+            // would hold up to twice its size.  A size beyond the parts that
+            // came is not trusted that far.
+            document.content.reserve(std::min(static_cast<size_t>(std::max(document.size, 0)),
+                                              offset + data.size() + kReserveAhead));
             document.content.resize(offset + data.size());
             std::copy(data.begin(), data.end(), document.content.begin() + offset);
             documents.push_back(std::move(document));

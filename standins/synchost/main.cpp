@@ -23,6 +23,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace quire;
@@ -219,7 +220,7 @@ int sync(HandheldDatabase& handheld, double loadSeconds, const std::vector<std::
         std::printf("to handheld: %s (%d bytes)\n", document.path().c_str(), document.size);
     }
     const Clock::time_point saving = Clock::now();
-    handheld.putAll(result.received);
+    handheld.putAll(std::move(result.received));
     handheld.clearChanged();
     const bool saved = handheld.save();
     if (!timingsPath.empty()) {
