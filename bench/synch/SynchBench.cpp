@@ -234,11 +234,11 @@ int wmain(int argc, wchar_t** argv) {
     CreateDirectoryW(toDesktop.c_str(), nullptr);
     setSyncFolder(userRoot, toDesktop);
     const std::wstring timingsFile = scratch + L"\\host-timings.txt";
-    const std::wstring hostOptions =
-        L" --user-root " + userRoot + L" --timings \"" + timingsFile + L"\"";
-    std::wstring command = L"\"" + synchost + L"\" sync \"" + handheldFull + L"\" --addin \"" +
-                           addin + L"\"" + hostOptions;
-    double receive = runSynchost(command, scratch);
+    const auto syncCommand = [&](const std::wstring& handheld) {
+        return L"\"" + synchost + L"\" sync \"" + handheld + L"\" --addin \"" + addin +
+               L"\" --user-root " + userRoot + L" --timings \"" + timingsFile + L"\"";
+    };
+    double receive = runSynchost(syncCommand(handheldFull), scratch);
     const HostTimings receiveHost = readTimings(timingsFile);
     size_t received = countFiles(toDesktop);
     const size_t receiveLines = logLines(scratch);
@@ -247,9 +247,7 @@ int wmain(int argc, wchar_t** argv) {
     // Desktop to handheld: the folder holds every file, the handheld none.
     const std::wstring handheldEmpty = scratch + L"\\handheld-empty";
     setSyncFolder(userRoot, source);
-    command = L"\"" + synchost + L"\" sync \"" + handheldEmpty + L"\" --addin \"" + addin + L"\"" +
-              hostOptions;
-    double send = runSynchost(command, scratch);
+    double send = runSynchost(syncCommand(handheldEmpty), scratch);
     const HostTimings sendHost = readTimings(timingsFile);
     const size_t sendLines = logLines(scratch) - receiveLines;
     HandheldDatabase sent(handheldEmpty);
@@ -259,6 +257,10 @@ int wmain(int argc, wchar_t** argv) {
 
     RegDeleteTreeW(HKEY_CURRENT_USER, userRoot.c_str());
     RegDeleteKeyW(HKEY_CURRENT_USER, userRoot.c_str());
+    if (receiveHost.process < 0 || sendHost.process < 0) {
+        std::fprintf(stderr, "synch_bench: the host wrote no timings\n");
+        return 1;
+    }
     if (receive < 0 || send < 0 || received != files || sentCount != files) {
         std::fprintf(stderr, "synch_bench: a synchronisation failed (%zu received, %zu sent)\n",
                      received, sentCount);
