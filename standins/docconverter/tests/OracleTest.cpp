@@ -6,6 +6,7 @@
 #include "DocumentConversion.h"
 #include "TestDocuments.h"
 #include "Utf8.h"
+#include "testing/LibreOffice.h"
 
 #include <gtest/gtest.h>
 
@@ -124,13 +125,9 @@ protected:
 
     // Converts files with LibreOffice into `filter` files beside them.
     void office(const std::string& filter, const std::vector<fs::path>& files) {
-        std::string command = "soffice -env:UserInstallation=file://" +
-                              (dir_ / "profile").string() + " --headless --convert-to '" + filter +
-                              "' --outdir " + quoted(dir_);
-        for (const fs::path& file : files) {
-            command += " " + quoted(file);
-        }
-        run(command + " >/dev/null 2>&1");
+        const std::string failure =
+            quire::testing::ConvertWithLibreOffice(dir_ / "profile", filter, dir_, files);
+        EXPECT_TRUE(failure.empty()) << failure;
     }
     std::string officeText(const fs::path& doc) {
         office("txt:Text (encoded):UTF8", {doc});

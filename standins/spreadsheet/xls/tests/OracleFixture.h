@@ -4,6 +4,7 @@
 // oracle/, LibreOffice, and the plain listing the scripts print.
 #include "Workbook.h"
 #include "XlsFileFormat.h"
+#include "testing/LibreOffice.h"
 
 #include <gtest/gtest.h>
 
@@ -90,12 +91,9 @@ protected:
 
     // Converts with LibreOffice into `outdir`, with a profile of this test's own.
     void soffice(const std::string& convertTo, const fs::path& input, const fs::path& outdir) {
-        fs::create_directories(outdir);
-        const std::string command = "soffice --headless --norestore -env:UserInstallation=file://" +
-                                    (dir_ / "profile").string() + " --convert-to '" + convertTo +
-                                    "' --outdir " + quoted(outdir) + " " + quoted(input) +
-                                    " > /dev/null 2>&1";
-        ASSERT_EQ(run(command), 0) << command;
+        const std::string failure =
+            quire::testing::ConvertWithLibreOffice(dir_ / "profile", convertTo, outdir, {input});
+        ASSERT_TRUE(failure.empty()) << failure;
     }
 
     // The flat ODF file an oracle script writes (`script` <file>), as <stem>.fods.
