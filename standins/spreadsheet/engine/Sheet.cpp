@@ -22,7 +22,7 @@ Cell& Sheet::cellForWrite(CellPosition p) {
 void Sheet::dropIfBlank(CellPosition p) {
     auto it = cells_.find(p);
     if (it != cells_.end() && it->second.isBlank())
-        cells_.erase(it);
+        cells_.erase(p);
 }
 
 void Sheet::setValue(CellPosition p, CellValue value) {
@@ -51,7 +51,7 @@ void Sheet::loadCell(CellPosition p, Cell cell) {
         cells_.erase(p);
         return;
     }
-    cells_.insert_or_assign(cells_.end(), p, std::move(cell));
+    cells_.assign(p, std::move(cell));
 }
 
 void Sheet::clearCell(CellPosition p) {

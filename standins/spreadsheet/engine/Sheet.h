@@ -2,6 +2,7 @@
 
 #include "Cell.h"
 #include "CellAddress.h"
+#include "CellStore.h"
 #include "Chart.h"
 
 #include <cstdint>
@@ -36,7 +37,7 @@ public:
     Workbook& workbook() const { return owner_; }
 
     // Cells in row-major order; only cells that hold something are present.
-    const std::map<CellPosition, Cell>& cells() const { return cells_; }
+    const CellStore& cells() const { return cells_; }
     const Cell* cell(CellPosition p) const;
 
     // Clears the formula.  An empty value with a default format removes the cell.
@@ -76,7 +77,7 @@ private:
     Workbook& owner_;
     SheetType type_;
     std::string name_;
-    std::map<CellPosition, Cell> cells_;
+    CellStore cells_;
     std::map<int32_t, double> columnWidths_;
     std::vector<ChartObject> chartObjects_;
     Chart chart_;
