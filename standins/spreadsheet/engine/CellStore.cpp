@@ -114,21 +114,21 @@ void CellStore::assign(CellPosition p, Cell cell) {
 }
 
 size_t CellStore::erase(CellPosition p) {
-    const auto row = rows_.find(p.row);
-    if (row == rows_.end()) {
+    const iterator cell = find(p);
+    if (cell == end()) {
         return 0;
     }
-    Row& cells = row->second;
-    const auto cell = columnAtOrAfter(cells, p.column);
-    if (cell == cells.end() || cell->first.column != p.column) {
-        return 0;
-    }
-    cells.erase(cell);
+    erase(cell);
+    return 1;
+}
+
+void CellStore::erase(iterator cell) {
+    Row& cells = cell.row_->second;
+    cells.erase(cells.begin() + static_cast<std::ptrdiff_t>(cell.index_));
     if (cells.empty()) {
-        rows_.erase(row);
+        rows_.erase(cell.row_);
     }
     --size_;
-    return 1;
 }
 
 void CellStore::clear() {

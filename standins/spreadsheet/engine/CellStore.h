@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <iterator>
 #include <map>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -33,7 +34,7 @@ public:
 
         Iterator() = default;
         Iterator(RowIterator row, size_t index) : row_(row), index_(index) {}
-        operator Iterator<true>() const { return {row_, index_}; }
+        operator Iterator<true>() const requires(!IsConst) { return {row_, index_}; }
 
         reference operator*() const { return row_->second[index_]; }
         pointer operator->() const { return &row_->second[index_]; }
@@ -104,6 +105,7 @@ public:
     void assign(CellPosition p, Cell cell);
     // The number of cells removed (0 or 1).
     size_t erase(CellPosition p);
+    void erase(iterator cell);
     void clear();
 
 private:

@@ -22,7 +22,7 @@ Cell& Sheet::cellForWrite(CellPosition p) {
 void Sheet::dropIfBlank(CellPosition p) {
     auto it = cells_.find(p);
     if (it != cells_.end() && it->second.isBlank())
-        cells_.erase(p);
+        cells_.erase(it);
 }
 
 void Sheet::setValue(CellPosition p, CellValue value) {
