@@ -70,32 +70,39 @@ void padToSector(std::vector<uint8_t>& out, uint8_t fill = 0) {
     out.resize((out.size() + kSectorSize - 1) / kSectorSize * kSectorSize, fill);
 }
 
-} // namespace
+struct StreamShape {
+    std::u16string name;
+    uint64_t size = 0;
+    std::span<const uint8_t> bytes; // needed only below the mini stream cutoff
+};
 
-void CompoundFileWriter::addStream(std::u16string name, std::vector<uint8_t> bytes) {
-    streams_.push_back({std::move(name), std::move(bytes)});
+size_t sectorPadding(uint64_t size) {
+    return static_cast<size_t>((kSectorSize - size % kSectorSize) % kSectorSize);
 }
 
-bool CompoundFileWriter::writeTo(const ByteWriter& write) const {
+// Everything of the file but the large streams' own sectors: the header, and
+// what follows those sectors.  Both depend only on the streams' names and sizes
+// and on the bytes of the small ones.
+CompoundFileWriter::Frame makeFrame(const std::vector<StreamShape>& streams) {
     // Directory: the root, then one entry per stream.
-    std::vector<DirectoryEntry> entries(1 + streams_.size());
+    std::vector<DirectoryEntry> entries(1 + streams.size());
     entries[0].name = u"Root Entry";
     entries[0].type = EntryType::Root;
 
     std::vector<uint8_t> miniStream;
     std::vector<uint32_t> miniFat;
-    for (size_t i = 0; i < streams_.size(); ++i) {
+    for (size_t i = 0; i < streams.size(); ++i) {
         DirectoryEntry& entry = entries[i + 1];
-        entry.name = streams_[i].name;
+        entry.name = streams[i].name;
         entry.type = EntryType::Stream;
-        entry.size = streams_[i].bytes.size();
+        entry.size = streams[i].size;
         if (entry.size > 0 && entry.size < kMiniStreamCutoff) {
             const uint32_t count = sectorsFor(entry.size, kMiniSectorSize);
             entry.startSector = static_cast<uint32_t>(miniFat.size());
             for (uint32_t s = 0; s < count; ++s) {
                 miniFat.push_back(s + 1 < count ? entry.startSector + s + 1 : kEndOfChain);
             }
-            miniStream.insert(miniStream.end(), streams_[i].bytes.begin(), streams_[i].bytes.end());
+            miniStream.insert(miniStream.end(), streams[i].bytes.begin(), streams[i].bytes.end());
             miniStream.resize(static_cast<size_t>(miniFat.size()) * kMiniSectorSize, 0);
         }
     }
@@ -103,8 +110,8 @@ bool CompoundFileWriter::writeTo(const ByteWriter& write) const {
     // Sector layout: big streams, mini stream, mini FAT, directory, then the
     // FAT and DIFAT sectors, whose number depends on everything before them.
     SectorPlan plan;
-    std::vector<uint32_t> bigStart(streams_.size(), kEndOfChain);
-    for (size_t i = 0; i < streams_.size(); ++i) {
+    std::vector<uint32_t> bigStart(streams.size(), kEndOfChain);
+    for (size_t i = 0; i < streams.size(); ++i) {
         if (entries[i + 1].size >= kMiniStreamCutoff) {
             bigStart[i] = plan.allocate(sectorsFor(entries[i + 1].size, kSectorSize));
             entries[i + 1].startSector = bigStart[i];
@@ -162,21 +169,9 @@ bool CompoundFileWriter::writeTo(const ByteWriter& write) const {
         le::set32(h + 0x4C + 4 * i, i < fatSectors ? fatStart + i : kFreeSector);
     }
 
-    // The large streams go out as they are, without a copy of the whole file.
-    if (!write(out)) {
-        return false;
-    }
+    CompoundFileWriter::Frame frame;
+    frame.header = std::move(out);
     out.clear();
-    const std::vector<uint8_t> padding(kSectorSize, 0);
-    for (size_t i = 0; i < streams_.size(); ++i) {
-        if (bigStart[i] != kEndOfChain) {
-            const std::vector<uint8_t>& bytes = streams_[i].bytes;
-            const size_t tail = (kSectorSize - bytes.size() % kSectorSize) % kSectorSize;
-            if (!write(bytes) || !write(std::span(padding).first(tail))) {
-                return false;
-            }
-        }
-    }
     out.insert(out.end(), miniStream.begin(), miniStream.end());
     padToSector(out);
     for (uint32_t v : miniFat) {
@@ -199,7 +194,41 @@ bool CompoundFileWriter::writeTo(const ByteWriter& write) const {
         }
         le::put32(out, d + 1 < difatSectors ? difatStart + d + 1 : kEndOfChain);
     }
-    return write(out);
+    frame.trailer = std::move(out);
+    return frame;
+}
+
+} // namespace
+
+void CompoundFileWriter::addStream(std::u16string name, std::vector<uint8_t> bytes) {
+    streams_.push_back({std::move(name), std::move(bytes)});
+}
+
+bool CompoundFileWriter::writeTo(const ByteWriter& write) const {
+    std::vector<StreamShape> shapes;
+    for (const Stream& stream : streams_) {
+        shapes.push_back({stream.name, stream.bytes.size(), stream.bytes});
+    }
+    const Frame frame = makeFrame(shapes);
+    if (!write(frame.header)) {
+        return false;
+    }
+    // The large streams go out as they are, without a copy of the whole file.
+    const std::vector<uint8_t> padding(kSectorSize, 0);
+    for (const Stream& stream : streams_) {
+        if (stream.bytes.size() >= kMiniStreamCutoff &&
+            (!write(stream.bytes) ||
+             !write(std::span(padding).first(sectorPadding(stream.bytes.size()))))) {
+            return false;
+        }
+    }
+    return write(frame.trailer);
+}
+
+CompoundFileWriter::Frame CompoundFileWriter::frameForStream(std::u16string name, uint64_t size) {
+    Frame frame = makeFrame({{std::move(name), size, {}}});
+    frame.trailer.insert(frame.trailer.begin(), sectorPadding(size), 0);
+    return frame;
 }
 
 std::vector<uint8_t> CompoundFileWriter::finish() const {

@@ -60,6 +60,25 @@ TEST(CompoundFile, LargeStreamNeedsDifatSectors) {
     EXPECT_EQ(readBack(reader, u"Workbook"), big);
 }
 
+// A stream written piece by piece inside its frame gives the same file as the
+// stream handed over whole, whether its last sector is full or not and with
+// or without DIFAT sectors.
+TEST(CompoundFile, StreamFramedAfterItIsWrittenMakesTheSameFile) {
+    for (const size_t size : {size_t{4096}, size_t{70001}, size_t{8 * 1024 * 1024 + 3}}) {
+        const std::vector<uint8_t> stream = pattern(size, 5);
+        cfb::CompoundFileWriter whole;
+        whole.addStream(u"Workbook", stream);
+
+        const cfb::CompoundFileWriter::Frame frame =
+            cfb::CompoundFileWriter::frameForStream(u"Workbook", size);
+        ASSERT_EQ(frame.header.size(), cfb::CompoundFileWriter::kHeaderBytes);
+        std::vector<uint8_t> framed = frame.header;
+        framed.insert(framed.end(), stream.begin(), stream.end());
+        framed.insert(framed.end(), frame.trailer.begin(), frame.trailer.end());
+        EXPECT_EQ(framed, whole.finish()) << "size " << size;
+    }
+}
+
 // A version 4 file with 4096-byte sectors, made by hand: sector 0 the FAT,
 // sector 1 the directory, sectors 2 and 3 a 5000-byte stream.
 std::vector<uint8_t> version4File(const std::vector<uint8_t>& stream) {

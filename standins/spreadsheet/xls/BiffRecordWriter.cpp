@@ -45,7 +45,47 @@ void appendStringBody(std::vector<uint8_t>& out, std::u16string_view units) {
     appendUnits(out, units, wide);
 }
 
+namespace {
+
+// How much gathers before it is handed on: large enough for few writes, small
+// enough to stay in the cache and to be reused rather than grown.
+constexpr size_t kHandOnBytes = 1 << 20;
+
+} // namespace
+
+void BiffRecordWriter::expect(size_t bytes) {
+    stream_.reserve(sink_ ? std::min(bytes, kHandOnBytes + 2 * (kMaxRecordData + 4)) : bytes);
+}
+
+bool BiffRecordWriter::handOn() {
+    if (!sinkFailed_ && !stream_.empty()) {
+        sinkFailed_ = !sink_(stream_);
+    }
+    handedOn_ += stream_.size();
+    stream_.clear();
+    return !sinkFailed_;
+}
+
+void BiffRecordWriter::handOnIfFull() {
+    if (sink_ && !open_ && stream_.size() >= kHandOnBytes) {
+        handOn();
+    }
+}
+
+bool BiffRecordWriter::finish() {
+    return handedOn_ == 0 || handOn();
+}
+
+void BiffRecordWriter::patch32(size_t position, uint32_t value) {
+    if (position >= handedOn_) {
+        le::set32(stream_.data() + (position - handedOn_), value);
+    } else {
+        latePatches_.push_back({position, value});
+    }
+}
+
 void BiffRecordWriter::record(uint16_t id, std::span<const uint8_t> data) {
+    handOnIfFull();
     if (data.size() <= kMaxRecordData) {
         const size_t at = stream_.size();
         stream_.resize(at + 4 + data.size());
@@ -119,6 +159,7 @@ void BiffRecordWriter::characters(std::u16string_view units, bool wide) {
 
 void BiffRecordWriter::end() {
     closeSegment();
+    handOnIfFull();
 }
 
 } // namespace xls

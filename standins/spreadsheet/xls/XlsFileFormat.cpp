@@ -36,22 +36,34 @@ bool readWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& byte
     return true;
 }
 
+class FileStreamSink final : public cfb::FileSink {
+public:
+    explicit FileStreamSink(std::ofstream& out) : out_(out) {}
+
+    bool write(std::span<const uint8_t> bytes) override {
+        return static_cast<bool>(out_.write(reinterpret_cast<const char*>(bytes.data()),
+                                            static_cast<std::streamsize>(bytes.size())));
+    }
+    bool rewrite(uint64_t offset, std::span<const uint8_t> bytes) override {
+        const std::streampos end = out_.tellp();
+        return out_.seekp(static_cast<std::streamoff>(offset)) && write(bytes) && out_.seekp(end);
+    }
+
+private:
+    std::ofstream& out_;
+};
+
 // Writes beside the target and renames over it, so that a failed save leaves
 // the old file as it was.
 bool replaceFile(const std::filesystem::path& path,
-                 const std::function<bool(const cfb::CompoundFileWriter::ByteWriter&)>& produce,
-                 std::string& error) {
+                 const std::function<bool(cfb::FileSink&)>& produce, std::string& error) {
     std::filesystem::path temporary = path;
     temporary += ".~saving";
     bool written = false;
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        written =
-            out && produce([&](std::span<const uint8_t> bytes) {
-                return static_cast<bool>(out.write(reinterpret_cast<const char*>(bytes.data()),
-                                                   static_cast<std::streamsize>(bytes.size())));
-            }) &&
-            out.flush();
+        FileStreamSink sink(out);
+        written = out && produce(sink) && out.flush();
     }
     std::error_code ec;
     if (!written) {
@@ -100,9 +112,7 @@ bool XlsFileFormat::save(const spreadsheet::Workbook& workbook, const std::files
                          std::string& error) const {
     const BookView view = viewOfWorkbook(workbook);
     std::vector<std::string> notes;
-    const auto produce = [&](const cfb::CompoundFileWriter::ByteWriter& write) {
-        return writeXlsFile(view, write, notes);
-    };
+    const auto produce = [&](cfb::FileSink& file) { return writeXlsFile(view, file, notes); };
     if (!replaceFile(path, produce, error)) {
         return false;
     }

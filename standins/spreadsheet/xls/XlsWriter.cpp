@@ -70,22 +70,23 @@ struct EncodedFormula {
 class StreamWriter {
 public:
     explicit StreamWriter(const BookView& book) : book_(book) {}
+    // Records go to `sink` as they gather, when the stream grows large.
+    StreamWriter(const BookView& book, BiffRecordWriter::Sink sink) : book_(book) {
+        out_.handTo(std::move(sink));
+    }
+
+    const BiffRecordWriter& records() const { return out_; }
 
     WriteOutcome run() {
-        size_t cells = 0;
-        for (const SheetView& sheet : book_.sheets) {
-            cells += sheet.cells.size();
-        }
-        out_.stream().reserve(4096 + cells * 16); // most cell records are 14 to 18 bytes
         chooseSheets();
         encodeNames();
         encodeFormulas();
         encodeCharts();
+        reserveStream();
         writeGlobals();
         size_t chart = 0;
         for (size_t i = 0; i < boundSheetOffsets_.size(); ++i) {
-            le::set32(out_.stream().data() + boundSheetOffsets_[i],
-                      static_cast<uint32_t>(out_.position()));
+            out_.patch32(boundSheetOffsets_[i], static_cast<uint32_t>(out_.position()));
             if (writtenSheet(i).kind == SheetKind::Chart) {
                 out_.record(rec::Bof, bofData(rec::kBofChart));
                 writeChartSubstream(charts_[chart++], out_);
@@ -94,10 +95,13 @@ public:
             }
         }
         WriteOutcome outcome;
+        complete_ = out_.finish();
         outcome.bytes = std::move(out_.stream());
         outcome.notes = std::move(notes_);
         return outcome;
     }
+    // False when the sink refused the bytes.
+    bool complete() const { return complete_; }
 
 private:
     void chooseSheets() {
@@ -230,6 +234,23 @@ private:
 
     // Formulas first: the EXTERNSHEET record in the globals must list every
     // sheet a formula names.
+    // Room for the whole stream at once, so that a large sheet's stream kept in
+    // memory is never copied into a larger buffer.  Reserved pages that stay
+    // unused cost nothing.
+    void reserveStream() {
+        size_t cells = 0;
+        for (const SheetView& sheet : book_.sheets) {
+            cells += sheet.cells.size();
+        }
+        size_t texts = 0;
+        for (const std::string* text : book_.strings.strings()) {
+            texts += 3 + 2 * text->size();
+        }
+        // A cell record takes 14 to 18 bytes; a formula 26 and its tokens, and
+        // its text result a STRING record.
+        out_.expect(64 * 1024 + texts + cells * 18 + encoded_.size() * 40 + tokens_.size());
+    }
+
     void encodeFormulas() {
         for (size_t i = 0; i < written_.size(); ++i) {
             const SheetView& sheet = writtenSheet(i);
@@ -571,17 +592,17 @@ private:
         r.u16(cell.row);
         r.u16(cell.column);
         r.u16(xfOf(cell.style));
-        switch (cell.kind) {
+        switch (value.kind) {
         case ValueKind::Empty:
             out_.record(rec::Blank, r.data());
             return;
         case ValueKind::Number: {
             uint32_t rk;
-            if (rkFor(cell.number, rk)) {
+            if (rkFor(value.number, rk)) {
                 r.u32(rk);
                 out_.record(rec::Rk, r.data());
             } else {
-                r.f64(cell.number);
+                r.f64(value.number);
                 out_.record(rec::Number, r.data());
             }
             return;
@@ -719,6 +740,7 @@ private:
 
     const BookView& book_;
     BiffRecordWriter out_;
+    bool complete_ = true;
     std::vector<std::string> notes_;
     std::vector<const SheetView*> written_;
     SheetView placeholder_;
@@ -779,24 +801,66 @@ WriteOutcome writeXlsFile(const Book& book) {
     return writeXlsFile(viewOf(book));
 }
 
-bool writeXlsFile(const BookView& book, const cfb::CompoundFileWriter::ByteWriter& write,
-                  std::vector<std::string>& notes) {
-    WriteOutcome stream = writeWorkbookStream(book);
+// A large stream goes to the file as it is made, after room for the
+// container's header, which goes in last; a small one is framed whole.
+bool writeXlsFile(const BookView& book, cfb::FileSink& file, std::vector<std::string>& notes) {
+    bool started = false;
+    StreamWriter writer(book, [&](std::span<const uint8_t> bytes) {
+        if (!started) {
+            started = true;
+            const std::vector<uint8_t> header(cfb::CompoundFileWriter::kHeaderBytes, 0);
+            if (!file.write(header)) {
+                return false;
+            }
+        }
+        return file.write(bytes);
+    });
+    WriteOutcome stream = writer.run();
     notes = std::move(stream.notes);
-    cfb::CompoundFileWriter container;
-    container.addStream(u"Workbook", std::move(stream.bytes));
-    return container.writeTo(write);
+    if (!writer.complete()) {
+        return false;
+    }
+    const BiffRecordWriter& records = writer.records();
+    if (records.handedOn() == 0) {
+        cfb::CompoundFileWriter container;
+        container.addStream(u"Workbook", std::move(stream.bytes));
+        return container.writeTo([&](std::span<const uint8_t> bytes) { return file.write(bytes); });
+    }
+    for (const BiffRecordWriter::LatePatch& patch : records.latePatches()) {
+        uint8_t value[4];
+        le::set32(value, patch.value);
+        if (!file.rewrite(cfb::CompoundFileWriter::kHeaderBytes + patch.position, value)) {
+            return false;
+        }
+    }
+    const cfb::CompoundFileWriter::Frame frame =
+        cfb::CompoundFileWriter::frameForStream(u"Workbook", records.handedOn());
+    return file.write(frame.trailer) && file.rewrite(0, frame.header);
 }
 
 WriteOutcome writeXlsFile(const BookView& book) {
-    WriteOutcome outcome;
-    writeXlsFile(
-        book,
-        [&](std::span<const uint8_t> bytes) {
-            outcome.bytes.insert(outcome.bytes.end(), bytes.begin(), bytes.end());
+    class MemorySink final : public cfb::FileSink {
+    public:
+        explicit MemorySink(std::vector<uint8_t>& bytes) : bytes_(bytes) {}
+        bool write(std::span<const uint8_t> bytes) override {
+            bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
             return true;
-        },
-        outcome.notes);
+        }
+        bool rewrite(uint64_t offset, std::span<const uint8_t> bytes) override {
+            if (offset > bytes_.size() || bytes.size() > bytes_.size() - offset) {
+                return false;
+            }
+            std::copy(bytes.begin(), bytes.end(),
+                      bytes_.begin() + static_cast<std::ptrdiff_t>(offset));
+            return true;
+        }
+
+    private:
+        std::vector<uint8_t>& bytes_;
+    };
+    WriteOutcome outcome;
+    MemorySink sink(outcome.bytes);
+    writeXlsFile(book, sink, outcome.notes);
     return outcome;
 }
 

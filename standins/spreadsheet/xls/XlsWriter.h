@@ -46,18 +46,16 @@ struct CellView {
     uint16_t row = 0;
     uint16_t column = 0;
     uint32_t style = 0;
-    // The value's kind and number again, and a plain text's place in the
-    // shared string table, so that the writer's passes over a large sheet need
-    // not visit each cell's own memory.
-    ValueKind kind = ValueKind::Empty;
+    // A plain text's place in the shared string table, found while the view is
+    // built.  Nothing else of the value is copied: a view of a million cells
+    // stays at 32 bytes a cell.
     uint32_t sharedString = 0;
-    double number = 0;
     const CellValue* value = nullptr;
     const spreadsheet::Formula* formula = nullptr; // null for a plain value
 
     static CellView of(uint16_t row, uint16_t column, uint32_t style, const CellValue& value,
                        const spreadsheet::Formula* formula, SharedStrings& strings) {
-        CellView view{row, column, style, value.kind, 0, value.number, &value, formula};
+        CellView view{row, column, style, 0, &value, formula};
         if (value.kind == ValueKind::Text && formula == nullptr) {
             view.sharedString = strings.intern(value.text);
         }
@@ -97,9 +95,8 @@ BookView viewOf(const Book& book);
 
 // A whole .xls file: version 3 Compound File with the BIFF8 Workbook stream.
 WriteOutcome writeXlsFile(const BookView& book);
-// The same, handed to `write` piece by piece; false when `write` failed.
-bool writeXlsFile(const BookView& book, const cfb::CompoundFileWriter::ByteWriter& write,
-                  std::vector<std::string>& notes);
+// The same, into `file` as it is made; false when the file refused the bytes.
+bool writeXlsFile(const BookView& book, cfb::FileSink& file, std::vector<std::string>& notes);
 WriteOutcome writeXlsFile(const Book& book);
 WriteOutcome writeWorkbookStream(const BookView& book);
 

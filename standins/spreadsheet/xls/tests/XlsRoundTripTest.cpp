@@ -194,6 +194,98 @@ TEST(XlsRoundTrip, EveryFormulaOfALargeSheetKeepsItsTokens) {
     }
 }
 
+// A file in memory that counts what is written again in place, and can be
+// made to refuse a write.
+class MemoryFile final : public cfb::FileSink {
+public:
+    std::vector<uint8_t> bytes;
+    int rewrites = 0;
+    int writesBeforeFailing = -1; // -1: never fails
+
+    bool write(std::span<const uint8_t> piece) override {
+        if (writesBeforeFailing == 0) {
+            return false;
+        }
+        --writesBeforeFailing;
+        bytes.insert(bytes.end(), piece.begin(), piece.end());
+        return true;
+    }
+    bool rewrite(uint64_t offset, std::span<const uint8_t> piece) override {
+        ++rewrites;
+        if (offset + piece.size() > bytes.size()) {
+            return false;
+        }
+        std::copy(piece.begin(), piece.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+        return true;
+    }
+};
+
+// Shared strings past a megabyte, so that the sheets' places in the first
+// records are known only after those records were handed on, then a chart
+// sheet and a sheet of numbers and formulas.
+xls::Book streamedBook() {
+    xls::Book book;
+    xls::Sheet& words = book.sheets.emplace_back();
+    words.name = "Words";
+    for (uint16_t row = 0; row < 40000; ++row) {
+        words.cells.push_back(
+            cell(row, 0,
+                 CellValue::fromText("distinct text number " + std::to_string(row) +
+                                     std::string(20, 'x'))));
+    }
+    xls::Sheet& chart = book.sheets.emplace_back();
+    chart.name = "Chart1";
+    chart.kind = xls::SheetKind::Chart;
+    xls::Sheet& numbers = book.sheets.emplace_back();
+    numbers.name = "Numbers";
+    for (uint16_t row = 0; row < 20000; ++row) {
+        for (uint16_t column = 0; column < 4; ++column) {
+            numbers.cells.push_back(cell(row, column, CellValue::fromNumber(row * 0.5 + column)));
+        }
+        const std::string formula = "=A" + std::to_string(row + 1) + "+Words!A1";
+        numbers.cells.push_back(cell(row, 4, CellValue::fromNumber(row), 0, formula.c_str()));
+    }
+    return book;
+}
+
+TEST(XlsWriter, LargeBookStreamsIntoTheFileItWouldMakeWhole) {
+    const xls::Book book = streamedBook();
+    const xls::BookView view = xls::viewOf(book);
+    cfb::CompoundFileWriter whole;
+    whole.addStream(u"Workbook", xls::writeWorkbookStream(view).bytes);
+    const std::vector<uint8_t> expected = whole.finish();
+
+    MemoryFile file;
+    std::vector<std::string> notes;
+    ASSERT_TRUE(xls::writeXlsFile(view, file, notes));
+    EXPECT_TRUE(notes.empty());
+    // The header, and the places of the three sheets, which were known only
+    // after the shared strings had gone to the file.
+    EXPECT_EQ(file.rewrites, 4);
+    ASSERT_EQ(file.bytes.size(), expected.size());
+    EXPECT_TRUE(file.bytes == expected);
+
+    xls::Book read;
+    ASSERT_TRUE(xls::readXlsFile(file.bytes, read).ok);
+    EXPECT_EQ(read, book);
+
+    // A small book is framed whole: nothing is written twice.
+    MemoryFile small;
+    ASSERT_TRUE(xls::writeXlsFile(xls::viewOf(sampleBook()), small, notes));
+    EXPECT_EQ(small.rewrites, 0);
+    EXPECT_EQ(small.bytes, xls::writeXlsFile(sampleBook()).bytes);
+}
+
+TEST(XlsWriter, RefusedWriteFailsTheSave) {
+    const xls::Book book = streamedBook();
+    for (const int writes : {0, 1, 2}) {
+        MemoryFile file;
+        file.writesBeforeFailing = writes;
+        std::vector<std::string> notes;
+        EXPECT_FALSE(xls::writeXlsFile(xls::viewOf(book), file, notes)) << writes;
+    }
+}
+
 TEST(XlsRoundTrip, EngineWorkbookThroughTheFileFormatSeam) {
     spreadsheet::Workbook workbook;
     spreadsheet::Sheet& a = workbook.appendSheet(spreadsheet::SheetType::Worksheet, "Alpha");
