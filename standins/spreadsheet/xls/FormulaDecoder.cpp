@@ -70,7 +70,10 @@ RefCorner corner(uint16_t row, uint16_t columnField, bool offsets, uint16_t base
 class Decoder {
 public:
     Decoder(std::span<const uint8_t> tokens, const FormulaContext& context)
-        : tokens_(tokens), context_(context) {}
+        : tokens_(tokens), context_(context) {
+        // Most formulas never hold more operands at once: one allocation each.
+        stack_.reserve(8);
+    }
 
     FormulaNodePtr run(std::string& why) {
         while (position_ < tokens_.size()) {
@@ -83,7 +86,7 @@ public:
             why = "malformed formula tokens";
             return nullptr;
         }
-        return std::move(stack_.back());
+        return std::move(stack_.back().node);
     }
 
 private:
@@ -93,8 +96,7 @@ private:
         if (stack_.size() >= kMaxStack || depth > kMaxDepth) {
             return false;
         }
-        stack_.push_back(std::move(value));
-        depths_.push_back(depth);
+        stack_.push_back({std::move(value), depth});
         return true;
     }
     bool wrap(NodeKind kind, Operator op, size_t operands) {
@@ -104,12 +106,12 @@ private:
         FormulaNodePtr n = node(kind);
         n->op = op;
         uint32_t depth = 0;
+        n->children.reserve(operands);
         for (size_t i = stack_.size() - operands; i < stack_.size(); ++i) {
-            n->children.push_back(std::move(stack_[i]));
-            depth = std::max(depth, depths_[i]);
+            n->children.push_back(std::move(stack_[i].node));
+            depth = std::max(depth, stack_[i].depth);
         }
         stack_.resize(stack_.size() - operands);
-        depths_.resize(depths_.size() - operands);
         return push(std::move(n), depth + 1);
     }
     bool unsupported(const char* what) {
@@ -140,7 +142,7 @@ private:
         if (!wrap(NodeKind::Function, Operator::None, argc)) {
             return false;
         }
-        stack_.back()->text = info->name;
+        stack_.back().node->text = info->name;
         return true;
     }
 
@@ -373,8 +375,11 @@ private:
     std::span<const uint8_t> tokens_;
     const FormulaContext& context_;
     size_t position_ = 0;
-    std::vector<FormulaNodePtr> stack_;
-    std::vector<uint32_t> depths_;
+    struct Operand {
+        FormulaNodePtr node;
+        uint32_t depth = 1; // of the subtree, bounded by kMaxDepth
+    };
+    std::vector<Operand> stack_;
     std::string why_;
 };
 
