@@ -232,8 +232,6 @@ private:
         encode_.definitionSheet.clear();
     }
 
-    // Formulas first: the EXTERNSHEET record in the globals must list every
-    // sheet a formula names.
     // Room for the whole stream at once, so that a large sheet's stream kept in
     // memory is never copied into a larger buffer.  Reserved pages that stay
     // unused cost nothing.
@@ -251,6 +249,8 @@ private:
         out_.expect(64 * 1024 + texts + cells * 18 + encoded_.size() * 40 + tokens_.size());
     }
 
+    // Formulas first: the EXTERNSHEET record in the globals must list every
+    // sheet a formula names.
     void encodeFormulas() {
         for (size_t i = 0; i < written_.size(); ++i) {
             const SheetView& sheet = writtenSheet(i);
