@@ -16,6 +16,13 @@ test: build
 	  echo "32-bit Windows tests skipped: $$why"; win32=0; ran32="--skipped build/win64"; \
 	fi; \
 	tools/test-summary build/native build/win64 $$ran32; \
+	failed=; \
+	[ $$fuzz -eq 0 ] || failed="$$failed fuzzing"; \
+	[ $$native -eq 0 ] || failed="$$failed native"; \
+	[ $$win64 -eq 0 ] || failed="$$failed 64-bit"; \
+	[ $$win32 -eq 0 ] || failed="$$failed 32-bit"; \
+	[ -z "$$failed" ] || echo "failed:$$failed"; \
+	[ $$fuzz -ne 0 ] && [ -f build/native/fuzz/failures.txt ] && cat build/native/fuzz/failures.txt; \
 	exit $$(( fuzz || native || win64 || win32 ))
 
 build: $(PRESETS:%=build-%)
