@@ -4,6 +4,14 @@
 
 namespace quire::addin {
 
+namespace {
+
+// A file's content is given room for at most this many times the end of the
+// part just placed.
+constexpr uint64_t kRoomPerPartEnd = 8;
+
+} // namespace
+
 uint32_t ExpectedPartCount(int32_t size) {
     if (size <= 0) {
         return 1;
@@ -33,6 +41,13 @@ bool PlacePart(std::vector<uint8_t>& content, int32_t fileSize, int32_t part,
         return false;
     }
     if (content.size() < end) {
+        // Room for the whole file at once rather than a copy of it at every
+        // doubling, but not far beyond the data: the size is the record's
+        // word, and the parts may never come.
+        if (content.capacity() < end) {
+            content.reserve(
+                static_cast<size_t>(std::min(uint64_t(fileSize), end * kRoomPerPartEnd)));
+        }
         content.resize(static_cast<size_t>(end), 0);
     }
     std::copy(bytes.begin(), bytes.end(), content.begin() + static_cast<std::ptrdiff_t>(offset));

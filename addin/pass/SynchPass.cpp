@@ -219,15 +219,36 @@ void SynchPass::receive(SyncEntry& entry, Sets& sets) {
     if (!entry.isFolder() && sets.inConflict.contains(entry.path) && !settleConflict(entry, sets)) {
         return;
     }
-    if (!store_.EntryExists(entry) || entry.changed) {
-        log_.write("trying to save file " + toAnsi(store_.FullPath(entry)) + " ...");
-        try {
-            store_.SaveContent(entry);
+    // A name the scan did not find is looked up only by the move that puts
+    // the file in place: under Wine each lookup of a missing name reads the
+    // whole folder, and a first pass would read it four times a file.
+    const bool scanned = sets.desktop.contains(entry.path);
+    if (scanned && store_.EntryExists(entry) && !entry.changed) {
+        return;
+    }
+    log_.write("trying to save file " + toAnsi(store_.FullPath(entry)) + " ...");
+    try {
+        if (save(entry, scanned)) {
             log_.write("succeeded");
-        } catch (const CSynchException& error) {
-            log_.write("save file exception: " + error.message());
+        } else {
+            log_.write("desktop copy kept");
+        }
+    } catch (const CSynchException& error) {
+        log_.write("save file exception: " + error.message());
+    }
+}
+
+bool SynchPass::save(SyncEntry& entry, bool scanned) {
+    if (!scanned) {
+        if (store_.SaveNewContent(entry)) {
+            return true;
+        }
+        if (!entry.changed) {
+            return false;
         }
     }
+    store_.SaveContent(entry);
+    return true;
 }
 
 // A file whose parts did not all arrive never replaces a good copy.  Where

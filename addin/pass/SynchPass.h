@@ -40,6 +40,9 @@ private:
     void readIncoming(IHostUtility* utility, IHostRecords* records, long count, Sets& sets);
     void findConflicts(uint64_t last, Sets& sets);
     void receive(SyncEntry& entry, Sets& sets);
+    // False when a file that the folder's scan did not find has come since
+    // and the handheld's copy is not marked as changed: the desktop's stays.
+    bool save(SyncEntry& entry, bool scanned);
     // False when a file that did not arrive whole is to be left alone.
     bool acceptIncomplete(const SyncEntry& entry, Sets& sets);
     // False when the user keeps the desktop copy or skips the file.

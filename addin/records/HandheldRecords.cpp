@@ -114,7 +114,11 @@ void HandheldRecords::readData(IHostFields* fields, SyncEntry& entry) const {
         std::vector<uint8_t> bytes = com::readByteArray(value.ref());
         log_.write("trying to read " + std::to_string(bytes.size()) + " bytes of file...");
         DropPartTerminator(bytes, entry.size, entry.part);
-        entry.content.insert(entry.content.end(), bytes.begin(), bytes.end());
+        if (entry.content.empty()) {
+            entry.content = std::move(bytes);
+        } else {
+            entry.content.insert(entry.content.end(), bytes.begin(), bytes.end());
+        }
         log_.write("succesed...");
         return;
     } catch (const ComError& error) {

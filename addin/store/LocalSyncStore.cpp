@@ -156,16 +156,30 @@ void LocalSyncStore::LoadContent(SyncEntry& entry) {
 
 void LocalSyncStore::SaveContent(SyncEntry& entry) {
     if (entry.isFolder()) {
-        if (!EntryExists(entry) && !CreateDirectoryW(FullPath(entry).c_str(), nullptr)) {
-            throwLastError();
-        }
-        entry.content.clear();
+        makeFolder(entry);
         return;
     }
-    saveFile(entry);
+    saveFile(entry, true);
 }
 
-void LocalSyncStore::saveFile(const SyncEntry& entry) {
+bool LocalSyncStore::SaveNewContent(SyncEntry& entry) {
+    if (entry.isFolder()) {
+        makeFolder(entry);
+        return true;
+    }
+    return saveFile(entry, false);
+}
+
+void LocalSyncStore::makeFolder(SyncEntry& entry) {
+    // A folder, or a file, of that name already there is as good as made.
+    if (!CreateDirectoryW(FullPath(entry).c_str(), nullptr) &&
+        GetLastError() != ERROR_ALREADY_EXISTS) {
+        throwLastError();
+    }
+    entry.content.clear();
+}
+
+bool LocalSyncStore::saveFile(const SyncEntry& entry, bool mayReplace) {
     std::wstring target = FullPath(entry);
     std::wstring folder = target.substr(0, target.find_last_of(L'\\') + 1);
     wchar_t temporary[MAX_PATH + 16] = {};
@@ -175,7 +189,8 @@ void LocalSyncStore::saveFile(const SyncEntry& entry) {
     // On the disk before the move when it replaces a copy: a power cut after
     // the move must not leave an empty file where a good one stood.  A new
     // file has nothing to lose, and a flush per file is most of a first pass.
-    const bool replacing = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
+    const bool replacing =
+        mayReplace && GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
     bool written = false;
     {
         FileHandle file(CreateFileW(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
@@ -187,12 +202,17 @@ void LocalSyncStore::saveFile(const SyncEntry& entry) {
             written = written && (!replacing || FlushFileBuffers(file.get()));
         }
     }
-    if (!written || !MoveFileExW(temporary, target.c_str(),
-                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        std::string error = Win32ErrorText();
-        DeleteFileW(temporary);
-        throw CSynchException(error);
+    const DWORD move = MOVEFILE_WRITE_THROUGH | (mayReplace ? MOVEFILE_REPLACE_EXISTING : 0);
+    if (written && MoveFileExW(temporary, target.c_str(), move)) {
+        return true;
     }
+    const DWORD code = GetLastError();
+    std::string error = Win32ErrorText();
+    DeleteFileW(temporary);
+    if (written && !mayReplace && (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS)) {
+        return false;
+    }
+    throw CSynchException(error);
 }
 
 } // namespace quire::addin

@@ -21,10 +21,15 @@ public:
     // A file is written beside its place first and moved over the old copy
     // only when complete, so a failed write leaves the old copy whole.
     void SaveContent(SyncEntry& entry);
+    // The same for a file that the folder's scan did not find: it is moved
+    // in only while its name is still free.  False when a file of that name
+    // has come since, which is left as it is.
+    bool SaveNewContent(SyncEntry& entry);
 
 private:
     void scan(std::wstring relative, EntrySet& entries);
-    void saveFile(const SyncEntry& entry);
+    void makeFolder(SyncEntry& entry);
+    bool saveFile(const SyncEntry& entry, bool mayReplace);
 
     LocalSyncFolder& folder_;
     const AddinLog& log_;

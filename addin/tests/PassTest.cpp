@@ -56,6 +56,21 @@ TEST_F(PassTest, HandheldChangeOverwritesAnUnchangedDesktopCopy) {
     EXPECT_FALSE(onHandheld("/a.xls")->changed);
 }
 
+// The scan leaves out the scratch files of unfinished saves, so a handheld
+// document of such a name meets a desktop file that the pass did not list.
+TEST_F(PassTest, DesktopFileTheScanLeftOutIsReplacedOnlyByAChangedCopy) {
+    putOnHandheld("/~qa1f2e.tmp", bytesOf("handheld"), kOld);
+    putOnHandheld("/~qa1f2f.tmp", bytesOf("handheld, changed"), kNew, true);
+    writeFile(desktop(L"~qa1f2e.tmp"), bytesOf("desktop"), kOld);
+    writeFile(desktop(L"~QA1F2F.TMP"), bytesOf("desktop"), kOld);
+    synchost::SessionResult result = synchronise();
+    EXPECT_EQ(result.process, S_OK);
+    EXPECT_EQ(readFile(desktop(L"~qa1f2e.tmp")), bytesOf("desktop"));
+    EXPECT_EQ(readFile(desktop(L"~qa1f2f.tmp")), bytesOf("handheld, changed"));
+    EXPECT_EQ(filesIn(sync_.path()), (std::vector<std::wstring>{L"~QA1F2F.TMP", L"~qa1f2e.tmp"}));
+    EXPECT_TRUE(hasLine(log(), "desktop copy kept"));
+}
+
 TEST_F(PassTest, DesktopOnlyFileIsSentAsNewRecords) {
     CreateDirectoryW(desktop(L"Letters").c_str(), nullptr);
     writeFile(desktop(L"Letters\\b.pgd"), patternBytes(70000), kOld);

@@ -113,6 +113,29 @@ TEST_F(StoreTest, SaveReplacesContentAndKeepsTheEntrysTime) {
     EXPECT_TRUE(GetFileAttributesW(sync_.file(L"New").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+TEST_F(StoreTest, NewFileTakesOnlyAFreeName) {
+    SyncEntry fresh = file(L"/new.shf", patternBytes(40000, 3), makeTime(2005, 6, 7));
+    EXPECT_TRUE(store_.SaveNewContent(fresh));
+    EXPECT_EQ(readFile(sync_.file(L"new.shf")), patternBytes(40000, 3));
+    EXPECT_EQ(fileTime(sync_.file(L"new.shf")), makeTime(2005, 6, 7));
+
+    // A file that came since the scan, under any letter case, stays as it is.
+    writeFile(sync_.file(L"Came.shf"), patternBytes(100));
+    SyncEntry late = file(L"/came.SHF", patternBytes(10, 5));
+    EXPECT_FALSE(store_.SaveNewContent(late));
+    EXPECT_EQ(readFile(sync_.file(L"Came.shf")), patternBytes(100));
+    EXPECT_EQ(filesIn(sync_.path()), (std::vector<std::wstring>{L"Came.shf", L"new.shf"}));
+
+    // A folder is made once; one already there, or a file of its name, will do.
+    for (const wchar_t* name : {L"/Made", L"/Made", L"/Came.shf"}) {
+        SyncEntry folder = file(name);
+        folder.kind = EntryKind::Folder;
+        EXPECT_TRUE(store_.SaveNewContent(folder));
+    }
+    EXPECT_TRUE(GetFileAttributesW(sync_.file(L"Made").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(readFile(sync_.file(L"Came.shf")), patternBytes(100));
+}
+
 TEST_F(StoreTest, FailedSaveLeavesTheOldCopyWhole) {
     writeFile(sync_.file(L"a.shf"), patternBytes(100));
     {

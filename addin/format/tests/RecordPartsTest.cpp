@@ -60,6 +60,26 @@ TEST(RecordPartsTest, LaterPartsGoToTheirOffset) {
     EXPECT_EQ(content[32768], 2);
 }
 
+TEST(RecordPartsTest, FileIsGivenRoomOnceButNotOnTheRecordsWordAlone) {
+    const std::vector<uint8_t> part(kPartSize, 7);
+    const int32_t size = int32_t(kPartSize) * 6 + 100;
+    std::vector<uint8_t> content = part;
+    ASSERT_TRUE(PlacePart(content, size, 1, part));
+    const uint8_t* room = content.data();
+    EXPECT_GE(content.capacity(), size_t(size));
+    for (int32_t next = 2; next < 6; ++next) {
+        ASSERT_TRUE(PlacePart(content, size, next, part));
+    }
+    EXPECT_EQ(content.data(), room); // no part after the second moved the file
+    EXPECT_EQ(content.size(), kPartSize * 6);
+
+    // A record that claims two gigabytes and sends two parts gets room in
+    // proportion to the parts.
+    std::vector<uint8_t> claimed = part;
+    ASSERT_TRUE(PlacePart(claimed, INT_MAX, 1, part));
+    EXPECT_LT(claimed.capacity(), kPartSize * 2 * 16);
+}
+
 TEST(RecordPartsTest, PartsBeyondTheFileLeaveTheContentAlone) {
     const std::vector<uint8_t> original(5, 9);
     const std::vector<uint8_t> part = {1};
