@@ -92,4 +92,15 @@ bool IsUnfinishedSaveName(std::wstring_view name) {
            });
 }
 
+std::wstring StoreScratchName(unsigned number) {
+    static const wchar_t digits[] = L"0123456789ABCDEF";
+    std::wstring hex;
+    number &= 0xFFFF;
+    do {
+        hex.insert(hex.begin(), digits[number % 16]);
+        number /= 16;
+    } while (number != 0);
+    return L"~qa" + hex + L".TMP";
+}
+
 } // namespace quire::addin

@@ -26,4 +26,8 @@ bool ReturnsFromHandheld(const std::wstring& path, bool folder);
 // interrupted save is not a document.
 bool IsUnfinishedSaveName(std::wstring_view name);
 
+// The add-in store's scratch name for a save in progress, as GetTempFileName
+// would make it: "~qa", the low 16 bits of the number in hex, ".TMP".
+std::wstring StoreScratchName(unsigned number);
+
 } // namespace quire::addin

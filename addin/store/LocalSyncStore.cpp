@@ -23,6 +23,28 @@ FILETIME toFileTime(uint64_t value) {
     throw CSynchException(Win32ErrorText());
 }
 
+// A scratch file beside the target, made and opened in one call, under the
+// names GetTempFileName would give: it closes the file it makes, and opening
+// it again is another server call under Wine for every file a pass saves.
+FileHandle createScratchFile(const std::wstring& folder, std::wstring& path) {
+    const unsigned first = GetTickCount();
+    for (unsigned n = 0; n <= 0xFFFF; ++n) {
+        path = folder + StoreScratchName(first + n);
+        FileHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) {
+            return file;
+        }
+        const DWORD code = GetLastError();
+        if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS &&
+            code != ERROR_SHARING_VIOLATION) {
+            break;
+        }
+    }
+    path.clear();
+    return FileHandle();
+}
+
 } // namespace
 
 std::string Win32ErrorText() {
@@ -182,8 +204,9 @@ void LocalSyncStore::makeFolder(SyncEntry& entry) {
 bool LocalSyncStore::saveFile(const SyncEntry& entry, bool mayReplace) {
     std::wstring target = FullPath(entry);
     std::wstring folder = target.substr(0, target.find_last_of(L'\\') + 1);
-    wchar_t temporary[MAX_PATH + 16] = {};
-    if (folder.size() >= MAX_PATH - 14 || !GetTempFileNameW(folder.c_str(), L"~qa", 0, temporary)) {
+    std::wstring temporary;
+    FileHandle file = createScratchFile(folder, temporary);
+    if (!file) {
         throwLastError();
     }
     // On the disk before the move when it replaces a copy: a power cut after
@@ -191,24 +214,18 @@ bool LocalSyncStore::saveFile(const SyncEntry& entry, bool mayReplace) {
     // file has nothing to lose, and a flush per file is most of a first pass.
     const bool replacing =
         mayReplace && GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
-    bool written = false;
-    {
-        FileHandle file(CreateFileW(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file) {
-            written = WriteAll(file.get(), entry.content.data(), entry.content.size());
-            FILETIME time = toFileTime(entry.time);
-            written = written && SetFileTime(file.get(), &time, &time, &time);
-            written = written && (!replacing || FlushFileBuffers(file.get()));
-        }
-    }
+    bool written = WriteAll(file.get(), entry.content.data(), entry.content.size());
+    FILETIME time = toFileTime(entry.time);
+    written = written && SetFileTime(file.get(), &time, &time, &time);
+    written = written && (!replacing || FlushFileBuffers(file.get()));
+    file.reset();
     const DWORD move = MOVEFILE_WRITE_THROUGH | (mayReplace ? MOVEFILE_REPLACE_EXISTING : 0);
-    if (written && MoveFileExW(temporary, target.c_str(), move)) {
+    if (written && MoveFileExW(temporary.c_str(), target.c_str(), move)) {
         return true;
     }
     const DWORD code = GetLastError();
     std::string error = Win32ErrorText();
-    DeleteFileW(temporary);
+    DeleteFileW(temporary.c_str());
     if (written && !mayReplace && (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS)) {
         return false;
     }

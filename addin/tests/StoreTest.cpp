@@ -1,5 +1,6 @@
 #include "AddinTestSupport.h"
 #include "base/UniqueHandle.h"
+#include "StoreName.h"
 #include "store/LocalSyncStore.h"
 
 #include <gtest/gtest.h>
@@ -134,6 +135,29 @@ TEST_F(StoreTest, NewFileTakesOnlyAFreeName) {
     }
     EXPECT_TRUE(GetFileAttributesW(sync_.file(L"Made").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_EQ(readFile(sync_.file(L"Came.shf")), patternBytes(100));
+}
+
+TEST_F(StoreTest, ScratchFilesLeftByInterruptedSavesArePassedOverAndKept) {
+    // The names a save tries first, taken by saves that never finished.
+    std::vector<std::wstring> leftovers;
+    const unsigned now = GetTickCount();
+    for (unsigned n = 0; n < 300; ++n) {
+        leftovers.push_back(StoreScratchName(now - 20 + n));
+        writeFile(sync_.file(leftovers.back()), bytesOf("left over"));
+    }
+    SyncEntry fresh = file(L"/new.shf", patternBytes(5000, 9));
+    EXPECT_TRUE(store_.SaveNewContent(fresh));
+    SyncEntry changed = file(L"/new.shf", patternBytes(700, 4));
+    store_.SaveContent(changed);
+
+    EXPECT_EQ(readFile(sync_.file(L"new.shf")), patternBytes(700, 4));
+    std::vector<std::wstring> expected = leftovers;
+    expected.push_back(L"new.shf");
+    std::sort(expected.begin(), expected.end());
+    std::vector<std::wstring> found = filesIn(sync_.path());
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, expected);
+    EXPECT_EQ(readFile(sync_.file(leftovers[20])), bytesOf("left over"));
 }
 
 TEST_F(StoreTest, FailedSaveLeavesTheOldCopyWhole) {

@@ -55,5 +55,14 @@ TEST(StoreNameTest, ScratchFilesOfUnfinishedSavesAreKnownByTheirWholeName) {
     }
 }
 
+TEST(StoreNameTest, TheStoresOwnScratchNamesAreNeverTakenForDocuments) {
+    EXPECT_EQ(StoreScratchName(0), L"~qa0.TMP");
+    EXPECT_EQ(StoreScratchName(0x1F2E), L"~qa1F2E.TMP");
+    EXPECT_EQ(StoreScratchName(0x12345), L"~qa2345.TMP");
+    for (unsigned number = 0; number <= 0xFFFF; number += 0x0FFF) {
+        EXPECT_TRUE(IsUnfinishedSaveName(StoreScratchName(number))) << number;
+    }
+}
+
 } // namespace
 } // namespace quire::addin
