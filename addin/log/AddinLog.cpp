@@ -22,9 +22,63 @@ std::string formatLocal(const SYSTEMTIME& utc) {
     return text;
 }
 
+#ifdef QUIRE_LOG_METER
+// The synchronisation bench's build of the add-in: the time its lines take
+// inside a pass, summed and written when the library is unloaded to the file
+// that QUIRE_LOG_METER names, so that the bench can tell the log's share of a
+// pass from the rest.  Never in the shipped library.
+class LogMeter {
+public:
+    void add(int64_t ticks) {
+        ticks_ += ticks;
+        ++lines_;
+    }
+    ~LogMeter() {
+        wchar_t path[MAX_PATH] = {};
+        const DWORD pathLength = GetEnvironmentVariableW(L"QUIRE_LOG_METER", path, MAX_PATH);
+        LARGE_INTEGER frequency{};
+        if (pathLength == 0 || pathLength >= MAX_PATH || !QueryPerformanceFrequency(&frequency)) {
+            return;
+        }
+        char text[64];
+        const int length = std::snprintf(text, sizeof text, "log %.6f %llu\n",
+                                         double(ticks_) / double(frequency.QuadPart),
+                                         static_cast<unsigned long long>(lines_));
+        FileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        if (file && length > 0) {
+            WriteFile(file.get(), text, static_cast<DWORD>(length), &written, nullptr);
+        }
+    }
+
+private:
+    int64_t ticks_ = 0;
+    uint64_t lines_ = 0;
+};
+
+LogMeter meter;
+
+class MeteredLine {
+public:
+    MeteredLine() { QueryPerformanceCounter(&start_); }
+    ~MeteredLine() {
+        LARGE_INTEGER end{};
+        QueryPerformanceCounter(&end);
+        meter.add(end.QuadPart - start_.QuadPart);
+    }
+
+private:
+    LARGE_INTEGER start_{};
+};
+#endif
+
 } // namespace
 
 void AddinLog::write(std::string_view message) const noexcept {
+#ifdef QUIRE_LOG_METER
+    const MeteredLine metered;
+#endif
     // Opened for appending and closed again for every line, so that the log
     // can be read, moved or deleted between any two lines.
     FileHandle file(CreateFileW(file_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,

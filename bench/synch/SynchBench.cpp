@@ -3,8 +3,9 @@
 //
 //   synch_bench <scratch folder> <synchost.exe> <QuireAddin.dll> [files] [total MB]
 //               [microseconds of a log line without Wine]
+//
+// The add-in is the bench's build of it, whose log times its own lines.
 #include "HandheldDatabase.h"
-#include "log/AddinLog.h"
 #include "base/UniqueHandle.h"
 
 #include <windows.h>
@@ -113,43 +114,27 @@ void setSyncFolder(const std::wstring& userRoot, const std::wstring& folder) {
     RegDeleteKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"last synch date");
 }
 
-// Lines of the add-in's log so far: it lives in the host's current folder.
-size_t logLines(const std::wstring& folder) {
-    FileHandle file(CreateFileW((folder + L"\\" + quire::addin::AddinLog::kDefaultFile).c_str(),
-                                GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr));
+// The log's share of the last pass, as the bench's build of the add-in timed
+// its lines inside the pass: seconds and lines.
+struct LogTimings {
+    double seconds = -1;
     size_t lines = 0;
-    char chunk[65536];
-    DWORD got = 0;
-    while (file && ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got > 0) {
-        lines += static_cast<size_t>(std::count(chunk, chunk + got, '\n'));
-    }
-    return lines;
-}
+};
 
-constexpr int kCostBatches = 7;
-constexpr size_t kCostLines = 10500;
-
-// Seconds a log line costs, written by the add-in's own log: the file is
-// opened and closed again for every line, as the log's contract has it.
-// Taken right after each pass, on the log the pass wrote (a line costs more
-// at the end of a large log than in a new one), as the median of several
-// batches: a line's cost under Wine moves by a fifth from minute to minute on
-// a small machine, and a pass writes a hundred thousand lines.
-double secondsPerLogLine(const std::wstring& folder) {
-    const std::wstring path = folder + L"\\" + quire::addin::AddinLog::kDefaultFile;
-    const quire::addin::AddinLog log(path);
-    constexpr size_t lines = kCostLines / kCostBatches;
-    std::vector<double> perLine;
-    for (int batch = 0; batch < kCostBatches; ++batch) {
-        Clock::time_point start = Clock::now();
-        for (size_t i = 0; i < lines; ++i) {
-            log.write("GetField(fields, FIELD_DATAPART)");
-        }
-        perLine.push_back(secondsSince(start) / lines);
+LogTimings readLogTimings(const std::wstring& path) {
+    LogTimings timings;
+    FILE* file = _wfopen(path.c_str(), L"r");
+    if (!file) {
+        return timings;
     }
-    std::nth_element(perLine.begin(), perLine.begin() + kCostBatches / 2, perLine.end());
-    return perLine[kCostBatches / 2];
+    unsigned long long lines = 0;
+    if (std::fscanf(file, "log %lf %llu", &timings.seconds, &lines) != 2) {
+        timings.seconds = -1;
+    }
+    timings.lines = static_cast<size_t>(lines);
+    std::fclose(file);
+    DeleteFileW(path.c_str());
+    return timings;
 }
 
 // The host's own account of the last run: the add-in's Process call and the
@@ -196,7 +181,8 @@ void report(const char* what, double synch, double copy) {
 int wmain(int argc, wchar_t** argv) {
     if (argc < 4) {
         std::fprintf(stderr,
-                     "usage: synch_bench <scratch> <synchost.exe> <QuireAddin.dll> [files] [MB]\n");
+                     "usage: synch_bench <scratch> <synchost.exe> <metered QuireAddin.dll> [files] "
+                     "[MB] [native us a line]\n");
         return 2;
     }
     const std::wstring scratch = argv[1];
@@ -244,15 +230,16 @@ int wmain(int argc, wchar_t** argv) {
     CreateDirectoryW(toDesktop.c_str(), nullptr);
     setSyncFolder(userRoot, toDesktop);
     const std::wstring timingsFile = scratch + L"\\host-timings.txt";
+    const std::wstring logTimingsFile = scratch + L"\\log-timings.txt";
+    SetEnvironmentVariableW(L"QUIRE_LOG_METER", logTimingsFile.c_str());
     const auto syncCommand = [&](const std::wstring& handheld) {
         return L"\"" + synchost + L"\" sync \"" + handheld + L"\" --addin \"" + addin +
                L"\" --user-root " + userRoot + L" --timings \"" + timingsFile + L"\"";
     };
     double receive = runSynchost(syncCommand(handheldFull), scratch);
     const HostTimings receiveHost = readTimings(timingsFile);
+    const LogTimings receiveLog = readLogTimings(logTimingsFile);
     size_t received = countFiles(toDesktop);
-    const size_t receiveLines = logLines(scratch);
-    const double receiveLine = secondsPerLogLine(scratch);
     double receiveCopy = plainCopy(source, scratch + L"\\copy-1", files);
 
     // Desktop to handheld: the folder holds every file, the handheld none.
@@ -260,8 +247,7 @@ int wmain(int argc, wchar_t** argv) {
     setSyncFolder(userRoot, source);
     double send = runSynchost(syncCommand(handheldEmpty), scratch);
     const HostTimings sendHost = readTimings(timingsFile);
-    const size_t sendLines = logLines(scratch) - receiveLines - kCostLines;
-    const double sendLine = secondsPerLogLine(scratch);
+    const LogTimings sendLog = readLogTimings(logTimingsFile);
     HandheldDatabase sent(handheldEmpty);
     sent.load();
     size_t sentCount = sent.documents().size();
@@ -269,8 +255,9 @@ int wmain(int argc, wchar_t** argv) {
 
     RegDeleteTreeW(HKEY_CURRENT_USER, userRoot.c_str());
     RegDeleteKeyW(HKEY_CURRENT_USER, userRoot.c_str());
-    if (receiveHost.process < 0 || sendHost.process < 0) {
-        std::fprintf(stderr, "synch_bench: the host wrote no timings\n");
+    if (receiveHost.process < 0 || sendHost.process < 0 || receiveLog.seconds < 0 ||
+        sendLog.seconds < 0) {
+        std::fprintf(stderr, "synch_bench: the host or the add-in wrote no timings\n");
         return 1;
     }
     if (receive < 0 || send < 0 || received != files || sentCount != files) {
@@ -293,20 +280,21 @@ int wmain(int argc, wchar_t** argv) {
     report("  the pass (Process)", receiveHost.process, receiveCopy);
     report("  the pass (Process)", sendHost.process, sendCopy);
     // Most of a pass under Wine is its log: three server calls a line.
-    std::printf("log: %.0f and %.0f us a line (opened, written, closed); %zu and %zu lines, %.2f "
-                "and %.2f s of the passes\n",
-                receiveLine * 1e6, sendLine * 1e6, receiveLines, sendLines,
-                receiveLines * receiveLine, sendLines * sendLine);
-    report("  the pass without the log", receiveHost.process - receiveLines * receiveLine,
-           receiveCopy);
-    report("  the pass without the log", sendHost.process - sendLines * sendLine, sendCopy);
+    std::printf("log, timed inside the pass: %.2f and %.2f s for %zu and %zu lines (%.0f and %.0f "
+                "us a line: opened, written, closed)\n",
+                receiveLog.seconds, sendLog.seconds, receiveLog.lines, sendLog.lines,
+                receiveLog.seconds / std::max<size_t>(receiveLog.lines, 1) * 1e6,
+                sendLog.seconds / std::max<size_t>(sendLog.lines, 1) * 1e6);
+    report("  the pass without the log", receiveHost.process - receiveLog.seconds, receiveCopy);
+    report("  the pass without the log", sendHost.process - sendLog.seconds, sendCopy);
     if (nativeLine > 0) {
         std::printf("log without Wine: %.1f us a line (the same open, append and close natively)\n",
                     nativeLine * 1e6);
         report("  the pass, log without Wine",
-               receiveHost.process - receiveLines * (receiveLine - nativeLine), receiveCopy);
+               receiveHost.process - receiveLog.seconds + receiveLog.lines * nativeLine,
+               receiveCopy);
         report("  the pass, log without Wine",
-               sendHost.process - sendLines * (sendLine - nativeLine), sendCopy);
+               sendHost.process - sendLog.seconds + sendLog.lines * nativeLine, sendCopy);
     }
     removeTree(scratch);
     return 0;
