@@ -61,18 +61,32 @@ bool loadLibrary(Library& library) {
     return true;
 }
 
-// One line redrawn in place: a bar, the position and the latest text.  A
-// console write is slow, so the line is redrawn when the position moves or a
-// tenth of a second has passed, not at every row.
+// One line redrawn in place: a bar, the position and the latest text, on a
+// console only.  Redirected, the bar would fill the file with redrawn lines,
+// and under Wine a write to a character device such as /dev/null costs a
+// millisecond or more and a redraw on a terminal tens of milliseconds: so the
+// line is drawn at most twice a second.
+struct ProgressLine {
+    bool onConsole = false;
+    bool drawn = false;
+    ULONGLONG drawnAt = 0;
+};
+
+// The library passes its callback no context of ours: one line per process,
+// made anew for each conversion.
+ProgressLine& progressLine() {
+    static ProgressLine line;
+    return line;
+}
+
 int32_t __stdcall showProgress(int32_t position, const char* text, void*) {
-    static int32_t shownPosition = -1;
-    static ULONGLONG shownAt = 0;
+    ProgressLine& line = progressLine();
     const ULONGLONG now = GetTickCount64();
-    if (position == shownPosition && now - shownAt < 100) {
+    if (!line.onConsole || (line.drawn && now - line.drawnAt < 500)) {
         return 1;
     }
-    shownPosition = position;
-    shownAt = now;
+    line.drawn = true;
+    line.drawnAt = now;
     constexpr int kWidth = 30;
     const int filled = position < 0 ? 0 : position > 100 ? kWidth : position * kWidth / 100;
     std::string bar(static_cast<size_t>(filled), '#');
@@ -93,10 +107,14 @@ bool convertOne(const Library& library, bool exporting, const char* source, cons
     std::fprintf(stderr, "%s -> %s\n", source, target);
     const std::string from = fullPath(source);
     const std::string to = fullPath(target);
+    DWORD mode = 0;
+    progressLine() = ProgressLine{GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != FALSE};
     const int result = exporting
                            ? library.deviceExport(from.c_str(), to.c_str(), showProgress, nullptr)
                            : library.deviceImport(from.c_str(), to.c_str(), showProgress, nullptr);
-    std::fputc('\n', stderr);
+    if (progressLine().drawn) {
+        std::fputc('\n', stderr);
+    }
     if (result >= 0) {
         return true;
     }

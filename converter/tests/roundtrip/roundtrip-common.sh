@@ -21,7 +21,14 @@ run() { "$tools/wine-run" "$build" "$@"; }
 through_handheld() {
   local convert="$build/converter/quire-convert.exe"
   run regsvr32 /s "$(wine_path "$server")"
-  run "$convert" export "$(wine_path "$scratch/$1.xls")" "$(wine_path "$scratch/$1.shf")"
+  run "$convert" export "$(wine_path "$scratch/$1.xls")" "$(wine_path "$scratch/$1.shf")" \
+    2>"$scratch/export.log"
+  # Into a file, a conversion is named and no progress bar is drawn.
+  if ! grep -q -- "-> " "$scratch/export.log" || grep -q "Converting row" "$scratch/export.log"; then
+    echo "quire-convert's output into a file is not one line per conversion:"
+    cat -A "$scratch/export.log"
+    exit 1
+  fi
   run "$convert" import "$(wine_path "$scratch/$1.shf")" "$(wine_path "$scratch/Back.xls")"
 }
 
