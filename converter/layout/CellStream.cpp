@@ -7,8 +7,8 @@ bool hasDisplayText(CellKind kind) {
     return kind == CellKind::Formula || kind == CellKind::FormulaWithPrecedents;
 }
 
-RecordBuffer encodeEntry(const CellEntry& entry) {
-    RecordBuffer bytes;
+void encodeEntry(const CellEntry& entry, RecordBuffer& bytes) {
+    bytes.rewind();
     bytes.appendWord(static_cast<uint32_t>(entry.kind));
     bytes.appendWord(entry.column);
     bytes.appendWord(entry.row);
@@ -26,7 +26,6 @@ RecordBuffer encodeEntry(const CellEntry& entry) {
         bytes.appendWord(entry.format.alignment);
         bytes.appendWord(entry.format.numberFormat);
     }
-    return bytes;
 }
 
 } // namespace
@@ -40,13 +39,14 @@ CellStreamWriter::CellStreamWriter(SheafDocument& document, const SheetHead& hea
 }
 
 void CellStreamWriter::add(const CellEntry& entry) {
-    const RecordBuffer bytes = encodeEntry(entry);
-    if (static_cast<int64_t>(record_.size()) + bytes.size() >= kCellRecordLimit) {
+    // One buffer for every entry: a sheet has a hundred thousand of them.
+    encodeEntry(entry, entry_);
+    if (static_cast<int64_t>(record_.size()) + entry_.size() >= kCellRecordLimit) {
         record_.appendWord(CONTINUED);
         document_.append(std::move(record_));
         record_ = RecordBuffer();
     }
-    record_.appendBuffer(bytes);
+    record_.appendBuffer(entry_);
 }
 
 void CellStreamWriter::finish() {

@@ -49,6 +49,7 @@ public:
 private:
     SheafDocument& document_;
     RecordBuffer record_;
+    RecordBuffer entry_;
 };
 
 // Reads a cell stream from the document's current record on, following

@@ -35,6 +35,8 @@ public:
     void appendBuffer(const RecordBuffer& other);
     void assign(const RecordBuffer& other) { bytes_ = other.bytes_; }
     void clear() { decltype(bytes_)().swap(bytes_); }
+    // Empty again but keeping its room, for a buffer filled over and over.
+    void rewind() { bytes_.clear(); }
 
     // Each reader throws SHEAF_E_DATA when the bytes it needs are not all
     // inside the buffer, and then leaves the position unchanged.

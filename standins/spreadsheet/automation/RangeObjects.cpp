@@ -10,7 +10,6 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
-#include <functional>
 #include <optional>
 
 namespace spreadsheet::automation {
@@ -202,8 +201,10 @@ private:
         return areas_.size() == 1 && areas_.front().first == areas_.front().last;
     }
 
-    static void forEachCell(const std::vector<CellArea>& areas,
-                            const std::function<void(CellPosition)>& visit) {
+    // A template rather than a std::function, which would allocate for the
+    // visitors' captures at every property read, a dozen times a cell.
+    template <typename Visit>
+    static void forEachCell(const std::vector<CellArea>& areas, const Visit& visit) {
         for (const CellArea& a : areas) {
             for (int32_t r = a.first.row; r <= a.last.row; ++r) {
                 for (int32_t c = a.first.column; c <= a.last.column; ++c)
@@ -548,7 +549,7 @@ protected:
     const wchar_t* className() const override { return L"Font"; }
 
 private:
-    void apply(Sheet& sheet, const std::function<void(CellFormat&)>& change) {
+    template <typename Change> void apply(Sheet& sheet, const Change& change) {
         forEachCell(areas_, [&](CellPosition p) {
             CellFormat f = cellOrBlank(sheet, p).format;
             change(f);
