@@ -173,6 +173,12 @@ TEST_F(WorkbookAutomation, FontAlignmentAndNumberFormat) {
     EXPECT_EQ(V_BOOL(&bold.get()), -1);
     EXPECT_TRUE(font.getVariant(DISPID_XL_ITALIC).toBool());
     EXPECT_NE(font.getVariant(DISPID_XL_UNDERLINE).toInt32(), XL_UNDERLINE_NONE);
+    // A font outlives the range it came from: clients let the range go first.
+    AutomationObject b2Font = cell("B2").getObject(DISPID_XL_FONT);
+    b2Font.put(DISPID_XL_BOLD, V::boolean(true));
+    EXPECT_TRUE(b2Font.getVariant(DISPID_XL_BOLD).toBool());
+    EXPECT_TRUE(cell("B2").getObject(DISPID_XL_FONT).getVariant(DISPID_XL_BOLD).toBool());
+    EXPECT_FALSE(cell("B1").getObject(DISPID_XL_FONT).getVariant(DISPID_XL_BOLD).toBool());
     a1.put(DISPID_XL_HORIZONTAL_ALIGNMENT, V::int32(XL_HALIGN_CENTER));
     EXPECT_EQ(a1.getVariant(DISPID_XL_HORIZONTAL_ALIGNMENT).toInt32(), XL_HALIGN_CENTER);
     EXPECT_EQ(cell("B1").getVariant(DISPID_XL_HORIZONTAL_ALIGNMENT).toInt32(), XL_HALIGN_GENERAL);

@@ -183,7 +183,7 @@ protected:
 public:
     // Font reads and writes the same cells.
     class FontObject;
-    IDispatch* makeFont() const;
+    IDispatch* makeFont();
 
 private:
     int32_t count() const {
@@ -524,8 +524,12 @@ private:
 
 class RangeObject::FontObject : public DispatchObject {
 public:
-    FontObject(SheetRef sheet, std::vector<CellArea> areas)
-        : sheet_(std::move(sheet)), areas_(std::move(areas)) {}
+    // Holds its range, for the same cells, rather than a copy of its areas.
+    explicit FontObject(RangeObject& range)
+        : range_(range), sheet_(range.sheet_), areas_(range.areas_) {
+        range_.AddRef();
+    }
+    ~FontObject() override { range_.Release(); }
 
 protected:
     void invoke(DISPID id, Invocation& call) override {
@@ -587,12 +591,13 @@ private:
             [&](int32_t v) { call.setInt(v); });
     }
 
-    SheetRef sheet_;
-    std::vector<CellArea> areas_;
+    RangeObject& range_;
+    const SheetRef& sheet_;
+    const std::vector<CellArea>& areas_;
 };
 
-IDispatch* RangeObject::makeFont() const {
-    return new FontObject(sheet_, areas_);
+IDispatch* RangeObject::makeFont() {
+    return new FontObject(*this);
 }
 
 } // namespace

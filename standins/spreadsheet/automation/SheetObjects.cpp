@@ -3,6 +3,8 @@
 
 #include "CellAddress.h"
 
+#include <optional>
+
 namespace spreadsheet::automation {
 
 // {5C1E0D3A-7B4F-4E8A-9D61-2F0B8C3A5E17}
@@ -181,25 +183,30 @@ protected:
     const wchar_t* className() const override { return L"Worksheet"; }
 
 private:
-    // A Cell argument: an address text ("A1", "A1:B2", "A1,C3") or a Range of this sheet.
-    std::vector<CellArea> areasOf(const VARIANT* cell, UINT argument) {
+    // A Cell argument: an address text ("A1", "A1:B2", "A1,C3") or a Range of
+    // this sheet; each area in turn to `take`.
+    template <typename Take> void forEachAreaOf(const VARIANT* cell, UINT argument, Take take) {
         if (const SheetRef* other = sheetOf(cell)) {
             (void)other;
             failGet(L"Range", className());
         }
         std::string text = variantToString(*cell, argument);
-        std::vector<CellArea> areas;
         size_t start = 0;
         for (;;) {
             size_t comma = text.find(',', start);
             auto area = parseAreaAddress(text.substr(start, comma - start));
             if (!area)
                 failGet(L"Range", className());
-            areas.push_back(*area);
+            take(*area);
             if (comma == std::string::npos)
                 break;
             start = comma + 1;
         }
+    }
+
+    std::vector<CellArea> areasOf(const VARIANT* cell, UINT argument) {
+        std::vector<CellArea> areas;
+        forEachAreaOf(cell, argument, [&](const CellArea& area) { areas.push_back(area); });
         return areas;
     }
 
@@ -209,9 +216,14 @@ private:
             throw StatusFailure{DISP_E_PARAMNOTFOUND, 0};
         std::vector<CellArea> areas = areasOf(cell1, call.count() - 1);
         if (const VARIANT* cell2 = call.arg(1)) {
-            // Two corners: the rectangle that holds both.
-            std::vector<CellArea> second = areasOf(cell2, call.count() - 2);
-            CellArea a = areas.front(), b = second.front();
+            // Two corners: the rectangle that holds both.  The second is
+            // read in place, since a conversion names every cell this way.
+            std::optional<CellArea> second;
+            forEachAreaOf(cell2, call.count() - 2, [&](const CellArea& area) {
+                if (!second)
+                    second = area;
+            });
+            CellArea a = areas.front(), b = *second;
             areas = {
                 {{std::min(a.first.row, b.first.row), std::min(a.first.column, b.first.column)},
                  {std::max(a.last.row, b.last.row), std::max(a.last.column, b.last.column)}}};
