@@ -3,6 +3,8 @@
 #include "RecordPath.h"
 
 #include <algorithm>
+#include <cwchar>
+#include <iterator>
 
 namespace quire::addin {
 
@@ -93,14 +95,9 @@ bool IsUnfinishedSaveName(std::wstring_view name) {
 }
 
 std::wstring StoreScratchName(unsigned number) {
-    static const wchar_t digits[] = L"0123456789ABCDEF";
-    std::wstring hex;
-    number &= 0xFFFF;
-    do {
-        hex.insert(hex.begin(), digits[number % 16]);
-        number /= 16;
-    } while (number != 0);
-    return L"~qa" + hex + L".TMP";
+    wchar_t name[16];
+    std::swprintf(name, std::size(name), L"~qa%X.TMP", number & 0xFFFFu);
+    return name;
 }
 
 } // namespace quire::addin

@@ -41,7 +41,7 @@ public:
             return;
         }
         char text[64];
-        const int length = std::snprintf(text, sizeof text, "log %.6f %llu\n",
+        const int length = std::snprintf(text, sizeof text, "log %.6f\nlines %llu\n",
                                          double(ticks_) / double(frequency.QuadPart),
                                          static_cast<unsigned long long>(lines_));
         FileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

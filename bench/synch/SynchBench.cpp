@@ -114,43 +114,23 @@ void setSyncFolder(const std::wstring& userRoot, const std::wstring& folder) {
     RegDeleteKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"last synch date");
 }
 
-// The log's share of the last pass, as the bench's build of the add-in timed
-// its lines inside the pass: seconds and lines.
-struct LogTimings {
-    double seconds = -1;
-    size_t lines = 0;
-};
-
-LogTimings readLogTimings(const std::wstring& path) {
-    LogTimings timings;
-    FILE* file = _wfopen(path.c_str(), L"r");
-    if (!file) {
-        return timings;
-    }
-    unsigned long long lines = 0;
-    if (std::fscanf(file, "log %lf %llu", &timings.seconds, &lines) != 2) {
-        timings.seconds = -1;
-    }
-    timings.lines = static_cast<size_t>(lines);
-    std::fclose(file);
-    DeleteFileW(path.c_str());
-    return timings;
-}
-
-// The host's own account of the last run: the add-in's Process call and the
-// loading and saving of its database, in seconds, and its peak memory.
-struct HostTimings {
+// The last run as the host and the bench's build of the add-in account for
+// it: the add-in's Process call, the loading and saving of the database and
+// the log's lines inside the pass, in seconds, and the peak memory.
+struct PassTimings {
     double load = -1;
     double process = -1;
     double save = -1;
     double peak = 0; // the process's peak working set, bytes
+    double log = -1;
+    double lines = 0;
 };
 
-HostTimings readTimings(const std::wstring& path) {
-    HostTimings timings;
+// Adds the "name value" lines of a timings file to `timings`, then deletes it.
+void readTimings(const std::wstring& path, PassTimings& timings) {
     FILE* file = _wfopen(path.c_str(), L"r");
     if (!file) {
-        return timings;
+        return;
     }
     char name[16];
     double seconds = 0;
@@ -164,10 +144,20 @@ HostTimings readTimings(const std::wstring& path) {
             timings.save = seconds;
         } else if (key == "peak") {
             timings.peak = seconds;
+        } else if (key == "log") {
+            timings.log = seconds;
+        } else if (key == "lines") {
+            timings.lines = seconds;
         }
     }
     std::fclose(file);
     DeleteFileW(path.c_str());
+}
+
+PassTimings readPassTimings(const std::wstring& hostFile, const std::wstring& logFile) {
+    PassTimings timings;
+    readTimings(hostFile, timings);
+    readTimings(logFile, timings);
     return timings;
 }
 
@@ -237,8 +227,7 @@ int wmain(int argc, wchar_t** argv) {
                L"\" --user-root " + userRoot + L" --timings \"" + timingsFile + L"\"";
     };
     double receive = runSynchost(syncCommand(handheldFull), scratch);
-    const HostTimings receiveHost = readTimings(timingsFile);
-    const LogTimings receiveLog = readLogTimings(logTimingsFile);
+    const PassTimings receiveHost = readPassTimings(timingsFile, logTimingsFile);
     size_t received = countFiles(toDesktop);
     double receiveCopy = plainCopy(source, scratch + L"\\copy-1", files);
 
@@ -246,8 +235,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring handheldEmpty = scratch + L"\\handheld-empty";
     setSyncFolder(userRoot, source);
     double send = runSynchost(syncCommand(handheldEmpty), scratch);
-    const HostTimings sendHost = readTimings(timingsFile);
-    const LogTimings sendLog = readLogTimings(logTimingsFile);
+    const PassTimings sendHost = readPassTimings(timingsFile, logTimingsFile);
     HandheldDatabase sent(handheldEmpty);
     sent.load();
     size_t sentCount = sent.documents().size();
@@ -255,8 +243,8 @@ int wmain(int argc, wchar_t** argv) {
 
     RegDeleteTreeW(HKEY_CURRENT_USER, userRoot.c_str());
     RegDeleteKeyW(HKEY_CURRENT_USER, userRoot.c_str());
-    if (receiveHost.process < 0 || sendHost.process < 0 || receiveLog.seconds < 0 ||
-        sendLog.seconds < 0) {
+    if (receiveHost.process < 0 || sendHost.process < 0 || receiveHost.log < 0 ||
+        sendHost.log < 0) {
         std::fprintf(stderr, "synch_bench: the host or the add-in wrote no timings\n");
         return 1;
     }
@@ -280,21 +268,21 @@ int wmain(int argc, wchar_t** argv) {
     report("  the pass (Process)", receiveHost.process, receiveCopy);
     report("  the pass (Process)", sendHost.process, sendCopy);
     // Most of a pass under Wine is its log: three server calls a line.
-    std::printf("log, timed inside the pass: %.2f and %.2f s for %zu and %zu lines (%.0f and %.0f "
-                "us a line: opened, written, closed)\n",
-                receiveLog.seconds, sendLog.seconds, receiveLog.lines, sendLog.lines,
-                receiveLog.seconds / std::max<size_t>(receiveLog.lines, 1) * 1e6,
-                sendLog.seconds / std::max<size_t>(sendLog.lines, 1) * 1e6);
-    report("  the pass without the log", receiveHost.process - receiveLog.seconds, receiveCopy);
-    report("  the pass without the log", sendHost.process - sendLog.seconds, sendCopy);
+    std::printf(
+        "log, timed inside the pass: %.2f and %.2f s for %.0f and %.0f lines (%.0f and %.0f "
+        "us a line: opened, written, closed)\n",
+        receiveHost.log, sendHost.log, receiveHost.lines, sendHost.lines,
+        receiveHost.log / std::max(receiveHost.lines, 1.0) * 1e6,
+        sendHost.log / std::max(sendHost.lines, 1.0) * 1e6);
+    report("  the pass without the log", receiveHost.process - receiveHost.log, receiveCopy);
+    report("  the pass without the log", sendHost.process - sendHost.log, sendCopy);
     if (nativeLine > 0) {
         std::printf("log without Wine: %.1f us a line (the same open, append and close natively)\n",
                     nativeLine * 1e6);
         report("  the pass, log without Wine",
-               receiveHost.process - receiveLog.seconds + receiveLog.lines * nativeLine,
-               receiveCopy);
+               receiveHost.process - receiveHost.log + receiveHost.lines * nativeLine, receiveCopy);
         report("  the pass, log without Wine",
-               sendHost.process - sendLog.seconds + sendLog.lines * nativeLine, sendCopy);
+               sendHost.process - sendHost.log + sendHost.lines * nativeLine, sendCopy);
     }
     removeTree(scratch);
     return 0;

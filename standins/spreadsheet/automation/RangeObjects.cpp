@@ -525,15 +525,12 @@ private:
 class RangeObject::FontObject : public DispatchObject {
 public:
     // Holds its range, for the same cells, rather than a copy of its areas.
-    explicit FontObject(RangeObject& range)
-        : range_(range), sheet_(range.sheet_), areas_(range.areas_) {
-        range_.AddRef();
-    }
+    explicit FontObject(RangeObject& range) : range_(range) { range_.AddRef(); }
     ~FontObject() override { range_.Release(); }
 
 protected:
     void invoke(DISPID id, Invocation& call) override {
-        Sheet& sheet = sheet_.get();
+        Sheet& sheet = range_.sheet_.get();
         switch (id) {
         case 0x60: // Bold
             return flag(sheet, call, &CellFormat::bold);
@@ -554,7 +551,7 @@ protected:
 
 private:
     template <typename Change> void apply(Sheet& sheet, const Change& change) {
-        forEachCell(areas_, [&](CellPosition p) {
+        forEachCell(range_.areas_, [&](CellPosition p) {
             CellFormat f = cellOrBlank(sheet, p).format;
             change(f);
             sheet.setFormat(p, f);
@@ -568,7 +565,7 @@ private:
             return;
         }
         common<bool>(
-            sheet, areas_, call, [&](const Cell& c) { return c.format.*member; },
+            sheet, range_.areas_, call, [&](const Cell& c) { return c.format.*member; },
             [&](bool b) { call.setBool(b); });
     }
 
@@ -587,13 +584,11 @@ private:
             return;
         }
         common<int32_t>(
-            sheet, areas_, call, [](const Cell& c) { return c.format.underline; },
+            sheet, range_.areas_, call, [](const Cell& c) { return c.format.underline; },
             [&](int32_t v) { call.setInt(v); });
     }
 
     RangeObject& range_;
-    const SheetRef& sheet_;
-    const std::vector<CellArea>& areas_;
 };
 
 IDispatch* RangeObject::makeFont() {
