@@ -2,25 +2,40 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <iterator>
 
 namespace spreadsheet {
 
 std::string columnLetters(int32_t column) {
     std::string letters;
-    for (int32_t n = column + 1; n > 0; n = (n - 1) / 26)
-        letters.insert(letters.begin(), static_cast<char>('A' + (n - 1) % 26));
+    appendColumnLetters(letters, column);
     return letters;
+}
+
+void appendColumnLetters(std::string& out, int32_t column) {
+    char letters[8];
+    char* first = std::end(letters);
+    for (int32_t n = column + 1; n > 0 && first != letters; n = (n - 1) / 26)
+        *--first = static_cast<char>('A' + (n - 1) % 26);
+    out.append(first, std::end(letters));
 }
 
 std::string cellAddressText(CellPosition p, bool rowAbsolute, bool columnAbsolute) {
     std::string text;
-    if (columnAbsolute)
-        text += '$';
-    text += columnLetters(p.column);
-    if (rowAbsolute)
-        text += '$';
-    text += std::to_string(p.row + 1);
+    appendCellAddress(text, p, rowAbsolute, columnAbsolute);
     return text;
+}
+
+void appendCellAddress(std::string& out, CellPosition p, bool rowAbsolute, bool columnAbsolute) {
+    if (columnAbsolute)
+        out += '$';
+    appendColumnLetters(out, p.column);
+    if (rowAbsolute)
+        out += '$';
+    char digits[16];
+    const auto [end, ec] = std::to_chars(std::begin(digits), std::end(digits), int64_t{p.row} + 1);
+    out.append(digits, end);
 }
 
 std::string areaAddressText(const CellArea& area, bool rowAbsolute, bool columnAbsolute) {

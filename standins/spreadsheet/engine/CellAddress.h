@@ -42,6 +42,10 @@ struct CellArea {
 std::string columnLetters(int32_t column);
 // "A1", or "$A$1" with the absolute flags.
 std::string cellAddressText(CellPosition p, bool rowAbsolute = false, bool columnAbsolute = false);
+// The same two, added to the end of `out`.
+void appendColumnLetters(std::string& out, int32_t column);
+void appendCellAddress(std::string& out, CellPosition p, bool rowAbsolute = false,
+                       bool columnAbsolute = false);
 // "A1" for a single cell, else "A1:B2", with the same flags on both corners.
 std::string areaAddressText(const CellArea& area, bool rowAbsolute = false,
                             bool columnAbsolute = false);

@@ -1,9 +1,30 @@
 #include "FormulaAst.h"
 
+#include "BlockPool.h"
+
+#include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <cmath>
+#include <iterator>
 #include <cstdio>
 
 namespace spreadsheet {
+
+void* FormulaNode::operator new(size_t size) {
+    if (BlockPool* pool = pooledBlocks(size)) {
+        return pool->allocate();
+    }
+    return ::operator new(size);
+}
+
+void FormulaNode::operator delete(void* node, size_t size) noexcept {
+    if (BlockPool* pool = pooledBlocks(size)) {
+        pool->release(node);
+    } else {
+        ::operator delete(node);
+    }
+}
 
 namespace {
 
@@ -43,24 +64,37 @@ const char* operatorText(Operator op) {
     return "";
 }
 
-std::string numberLiteral(double value) {
+void appendNumber(std::string& out, double value) {
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.15G", value);
-    return buffer;
+    // Whole numbers print as "%.15G" prints them, without its cost; -0 keeps
+    // its sign through the general path.
+    if (value == std::trunc(value) && std::fabs(value) < 1e15 &&
+        !(value == 0 && std::signbit(value))) {
+        const auto [end, ec] =
+            std::to_chars(std::begin(buffer), std::end(buffer), static_cast<int64_t>(value));
+        out.append(buffer, end);
+        return;
+    }
+    const int length = std::snprintf(buffer, sizeof buffer, "%.15G", value);
+    out.append(buffer, std::clamp<size_t>(length > 0 ? static_cast<size_t>(length) : 0, 0,
+                                          sizeof buffer - 1));
 }
 
-std::string cornerText(const RefCorner& c) {
-    return cellAddressText(c.cell, c.rowAbsolute, c.columnAbsolute);
+void appendCorner(std::string& out, const RefCorner& c) {
+    appendCellAddress(out, c.cell, c.rowAbsolute, c.columnAbsolute);
 }
 
-std::string sheetPrefix(const FormulaNode& node) {
-    return node.sheet.empty() ? std::string() : quoteSheetName(node.sheet) + "!";
+void appendSheetPrefix(std::string& out, const FormulaNode& node) {
+    if (!node.sheet.empty()) {
+        out += quoteSheetName(node.sheet);
+        out += '!';
+    }
 }
 
 void print(const FormulaNode& node, std::string& out) {
     switch (node.kind) {
     case NodeKind::Number:
-        out += numberLiteral(node.number);
+        appendNumber(out, node.number);
         break;
     case NodeKind::Text:
         out += '"';
@@ -78,10 +112,14 @@ void print(const FormulaNode& node, std::string& out) {
         out += errorText(node.error);
         break;
     case NodeKind::Reference:
-        out += sheetPrefix(node) + cornerText(node.first);
+        appendSheetPrefix(out, node);
+        appendCorner(out, node.first);
         break;
     case NodeKind::Area:
-        out += sheetPrefix(node) + cornerText(node.first) + ":" + cornerText(node.last);
+        appendSheetPrefix(out, node);
+        appendCorner(out, node.first);
+        out += ':';
+        appendCorner(out, node.last);
         break;
     case NodeKind::Name:
         out += node.text;
@@ -110,7 +148,8 @@ void print(const FormulaNode& node, std::string& out) {
         out += ')';
         break;
     case NodeKind::Function:
-        out += node.text + "(";
+        out += node.text;
+        out += '(';
         for (size_t i = 0; i < node.children.size(); ++i) {
             if (i)
                 out += ',';
@@ -205,7 +244,7 @@ FormulaPtr offsetFormula(const Formula& formula, int32_t rows, int32_t columns) 
 FormulaPtr makeFormula(FormulaNodePtr root) {
     if (!root)
         return nullptr;
-    auto formula = std::make_shared<Formula>();
+    auto formula = std::allocate_shared<Formula>(PooledAllocator<Formula>());
     formula->text = formatFormula(*root);
     formula->root = std::move(root);
     return formula;
@@ -214,7 +253,7 @@ FormulaPtr makeFormula(FormulaNodePtr root) {
 FormulaPtr makeArrayFormula(FormulaNodePtr root, const CellArea& area) {
     if (!root)
         return nullptr;
-    auto formula = std::make_shared<Formula>();
+    auto formula = std::allocate_shared<Formula>(PooledAllocator<Formula>());
     formula->text = formatFormula(*root);
     formula->root = std::move(root);
     formula->array = area;

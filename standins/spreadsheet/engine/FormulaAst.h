@@ -1,8 +1,10 @@
 #pragma once
 
+#include "BlockPool.h"
 #include "CellAddress.h"
 #include "CellValue.h"
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
@@ -67,7 +69,14 @@ struct FormulaNode {
     std::string sheet;
     RefCorner first;
     RefCorner last;
-    std::vector<std::unique_ptr<FormulaNode>> children;
+    using Children =
+        std::vector<std::unique_ptr<FormulaNode>, PooledAllocator<std::unique_ptr<FormulaNode>>>;
+    Children children;
+
+    // Nodes, their child lists and formulas come from pools (BlockPool.h): a
+    // large workbook holds millions of them.
+    static void* operator new(size_t size);
+    static void operator delete(void* node, size_t size) noexcept;
 };
 
 using FormulaNodePtr = std::unique_ptr<FormulaNode>;

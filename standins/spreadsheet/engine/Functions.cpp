@@ -14,7 +14,7 @@ namespace spreadsheet {
 
 namespace {
 
-using Args = std::vector<std::unique_ptr<FormulaNode>>;
+using Args = FormulaNode::Children;
 
 CellValue valueError() {
     return CellValue::fromError(ErrorCode::Value);

@@ -27,6 +27,21 @@ TEST(FormulaParser, PrintsBackCanonicalText) {
     EXPECT_EQ(canonical("1+1"), "=1+1");
 }
 
+// Whole numbers take a shorter path to text than other numbers; both must
+// read as the general format shows them, up to where it turns to exponents.
+TEST(FormulaParser, NumbersPrintAsTheGeneralFormatShowsThem) {
+    EXPECT_EQ(canonical("=0+7+123456789012345"), "=0+7+123456789012345");
+    EXPECT_EQ(canonical("=999999999999999+1000000000000000"), "=999999999999999+1E+15");
+    EXPECT_EQ(canonical("=0.5+1E-5+3.25E+20"), "=0.5+1E-05+3.25E+20");
+    EXPECT_EQ(canonical("=A1048576+XFD1"), "=A1048576+XFD1");
+    FormulaNode negativeZero;
+    negativeZero.kind = NodeKind::Number;
+    negativeZero.number = -0.0;
+    EXPECT_EQ(formatFormula(negativeZero), "=-0");
+    negativeZero.number = -42;
+    EXPECT_EQ(formatFormula(negativeZero), "=-42");
+}
+
 TEST(FormulaParser, BuildsReferencesWithFlagsAndSheets) {
     auto parsed = parseFormula("='It''s'!$C$5:D6");
     ASSERT_TRUE(parsed);
