@@ -5,7 +5,7 @@
 
 namespace spreadsheet {
 
-enum class ValueKind { Empty, Number, Text, Boolean, Error };
+enum class ValueKind : uint8_t { Empty, Number, Text, Boolean, Error };
 
 // Error values carry the codes of the binary workbook format; the automation
 // error variant of each one is 0x800A0000 | (2000 + code).
@@ -26,10 +26,11 @@ bool parseErrorText(const std::string& text, ErrorCode& code);
 
 // One computed or entered value.  Texts are UTF-8.
 struct CellValue {
+    // The small members first, in one word: a sheet holds a value per cell.
     ValueKind kind = ValueKind::Empty;
-    double number = 0;               // Number
     bool boolean = false;            // Boolean
     ErrorCode error = ErrorCode::NA; // Error
+    double number = 0;               // Number
     std::string text;                // Text
 
     static CellValue empty() { return {}; }

@@ -5,6 +5,7 @@
 #include "CellValue.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,7 +13,7 @@
 
 namespace spreadsheet {
 
-enum class NodeKind {
+enum class NodeKind : uint8_t {
     Number,    // number
     Text,      // text (without the surrounding quotes)
     Boolean,   // boolean
@@ -28,7 +29,7 @@ enum class NodeKind {
     Missing,   // an omitted function argument, as in IF(A1,,2)
 };
 
-enum class Operator {
+enum class Operator : uint8_t {
     None,
     Negate,
     Plus,
@@ -59,16 +60,19 @@ struct RefCorner {
 // One node of a parsed formula.  Plain data, so that a file reader can build a
 // tree from its own tokens and print it with formatFormula().
 struct FormulaNode {
+    // Members ordered so that the flags share one word: a large workbook holds
+    // millions of nodes, and reading them is most of the cost of saving it.
     NodeKind kind = NodeKind::Missing;
     Operator op = Operator::None;
-    double number = 0;
     bool boolean = false;
     ErrorCode error = ErrorCode::NA;
+    // Reference and Area.
+    RefCorner first;
+    RefCorner last;
+    double number = 0;
     std::string text;
     // Reference and Area: the sheet as named (unquoted), empty for the formula's own sheet.
     std::string sheet;
-    RefCorner first;
-    RefCorner last;
     using Children =
         std::vector<std::unique_ptr<FormulaNode>, PooledAllocator<std::unique_ptr<FormulaNode>>>;
     Children children;
