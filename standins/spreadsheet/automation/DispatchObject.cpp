@@ -1,5 +1,6 @@
 #include "DispatchObject.h"
 
+#include "BlockPool.h"
 #include "com/ModuleLock.h"
 
 #include <new>
@@ -12,6 +13,14 @@ DispatchObject::DispatchObject() {
 }
 DispatchObject::~DispatchObject() {
     quire::com::ModuleLock::unlock();
+}
+
+void* DispatchObject::operator new(size_t size) {
+    return allocatePooled(size);
+}
+
+void DispatchObject::operator delete(void* object, size_t size) noexcept {
+    releasePooled(object, size);
 }
 
 HRESULT STDMETHODCALLTYPE DispatchObject::QueryInterface(REFIID iid, void** object) {

@@ -36,6 +36,12 @@ public:
                                      DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                                      UINT* argumentError) override;
 
+    // A conversion makes and drops several objects for every cell it reads
+    // (a Range, its Font): they come from the engine's block pools rather than
+    // the process heap.
+    static void* operator new(size_t size);
+    static void operator delete(void* object, size_t size) noexcept;
+
 protected:
     // Carries out one member of the class's table (Invoke refuses others, and
     // writes to members that are not writable); throws AutomationFailure or

@@ -129,6 +129,21 @@ BlockPool* pooledBlocks(size_t bytes) {
     return pools[bytes == 0 ? 0 : (bytes - 1) / kStep];
 }
 
+void* allocatePooled(size_t bytes) {
+    if (BlockPool* pool = pooledBlocks(bytes)) {
+        return pool->allocate();
+    }
+    return ::operator new(bytes);
+}
+
+void releasePooled(void* block, size_t bytes) noexcept {
+    if (BlockPool* pool = pooledBlocks(bytes)) {
+        pool->release(block);
+    } else {
+        ::operator delete(block);
+    }
+}
+
 size_t BlockPool::blocksInUse() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return inUse_;

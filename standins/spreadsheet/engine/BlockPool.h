@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <limits>
 #include <mutex>
 #include <new>
 
@@ -54,6 +55,11 @@ private:
 // elsewhere may still give their blocks back at exit.
 inline constexpr size_t kLargestPooledBlock = 160;
 BlockPool* pooledBlocks(size_t bytes);
+// A block of `bytes` from its pool, or from the general heap past the largest
+// pooled size; given back with the same size.  For class operators new and
+// delete.
+void* allocatePooled(size_t bytes);
+void releasePooled(void* block, size_t bytes) noexcept;
 
 // An allocator for the small, numerous pieces of a formula: its nodes' child
 // lists and the formula itself.  Larger requests go to the general heap.
@@ -64,18 +70,12 @@ template <typename T> struct PooledAllocator {
     template <typename U> PooledAllocator(const PooledAllocator<U>&) {}
 
     T* allocate(size_t n) {
-        if (n <= kLargestPooledBlock / sizeof(T)) {
-            return static_cast<T*>(pooledBlocks(n * sizeof(T))->allocate());
+        if (n > std::numeric_limits<size_t>::max() / sizeof(T)) {
+            throw std::bad_array_new_length();
         }
-        return static_cast<T*>(::operator new(n * sizeof(T)));
+        return static_cast<T*>(allocatePooled(n * sizeof(T)));
     }
-    void deallocate(T* p, size_t n) noexcept {
-        if (n <= kLargestPooledBlock / sizeof(T)) {
-            pooledBlocks(n * sizeof(T))->release(p);
-        } else {
-            ::operator delete(p);
-        }
-    }
+    void deallocate(T* p, size_t n) noexcept { releasePooled(p, n * sizeof(T)); }
     template <typename U>
     friend bool operator==(const PooledAllocator&, const PooledAllocator<U>&) {
         return true;

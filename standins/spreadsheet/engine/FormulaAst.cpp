@@ -12,18 +12,11 @@
 namespace spreadsheet {
 
 void* FormulaNode::operator new(size_t size) {
-    if (BlockPool* pool = pooledBlocks(size)) {
-        return pool->allocate();
-    }
-    return ::operator new(size);
+    return allocatePooled(size);
 }
 
 void FormulaNode::operator delete(void* node, size_t size) noexcept {
-    if (BlockPool* pool = pooledBlocks(size)) {
-        pool->release(node);
-    } else {
-        ::operator delete(node);
-    }
+    releasePooled(node, size);
 }
 
 namespace {
