@@ -24,7 +24,9 @@ class SharedStrings {
 public:
     uint32_t intern(const std::string& text) {
         ++uses_;
-        const auto [it, added] = index_.emplace(text, static_cast<uint32_t>(strings_.size()));
+        // try_emplace looks first: a repeated text costs no node made and dropped.
+        const auto [it, added] =
+            index_.try_emplace(std::string_view(text), static_cast<uint32_t>(strings_.size()));
         if (added) {
             strings_.push_back(&text);
         }
