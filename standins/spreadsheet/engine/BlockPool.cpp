@@ -48,7 +48,7 @@ BlockPool::~BlockPool() {
     // Blocks still in use at this point belong to objects that outlive the
     // pool; their memory is left to the process rather than freed under them.
     if (inUse_ == 0) {
-        releaseSlabs();
+        releaseSlabs(0);
     }
 }
 
@@ -64,18 +64,28 @@ void BlockPool::addSlab() {
     QUIRE_POISON(untouched_, blocksPerSlab_ * blockSize_);
 }
 
-void BlockPool::releaseSlabs() noexcept {
+void BlockPool::releaseSlabs(size_t keep) noexcept {
+    Slab* kept = nullptr;
     while (slabs_ != nullptr) {
         Slab* next = slabs_->next;
-        QUIRE_UNPOISON(reinterpret_cast<std::byte*>(slabs_) + kSlabHeader,
-                       blocksPerSlab_ * blockSize_);
-        ::operator delete(slabs_);
+        if (keep > 0 && kept == nullptr) {
+            kept = slabs_;
+        } else {
+            QUIRE_UNPOISON(reinterpret_cast<std::byte*>(slabs_) + kSlabHeader,
+                           blocksPerSlab_ * blockSize_);
+            ::operator delete(slabs_);
+        }
         slabs_ = next;
     }
-    slabCount_ = 0;
+    slabs_ = kept;
+    slabCount_ = kept ? 1 : 0;
     free_ = nullptr;
-    untouched_ = nullptr;
-    untouchedBlocks_ = 0;
+    untouched_ = kept ? reinterpret_cast<std::byte*>(kept) + kSlabHeader : nullptr;
+    untouchedBlocks_ = kept ? blocksPerSlab_ : 0;
+    if (kept) {
+        kept->next = nullptr;
+        QUIRE_POISON(untouched_, blocksPerSlab_ * blockSize_);
+    }
 }
 
 void* BlockPool::allocate() {
@@ -104,7 +114,9 @@ void BlockPool::release(void* block) noexcept {
     }
     std::lock_guard<std::mutex> lock(mutex_);
     if (--inUse_ == 0) {
-        releaseSlabs();
+        // One slab stays, so that an object made and dropped again and again
+        // (a Range for every cell read) never reaches the general heap.
+        releaseSlabs(1);
         return;
     }
     auto* freed = static_cast<FreeBlock*>(block);

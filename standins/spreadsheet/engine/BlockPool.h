@@ -10,8 +10,8 @@ namespace spreadsheet {
 // Blocks of one size carved from large slabs and taken back onto a free list.
 // A workbook holds millions of small formula nodes: made here they cost no
 // trip through the general heap, lie side by side in the order they were
-// made, and go back in one step when the last of them is released, as when a
-// large workbook is closed.  Safe to share between threads.
+// made, and go back in one step (all but one slab) when the last of them is
+// released, as when a large workbook is closed.  Safe to share between threads.
 class BlockPool {
 public:
     // `blockSize` is rounded up to keep every block aligned for any object.
@@ -36,7 +36,8 @@ private:
     };
 
     void addSlab();
-    void releaseSlabs() noexcept;
+    // Frees every slab but `keep` (0 or 1) and makes the kept one new again.
+    void releaseSlabs(size_t keep) noexcept;
 
     const size_t blockSize_;
     const size_t blocksPerSlab_;
