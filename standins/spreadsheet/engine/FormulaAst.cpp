@@ -6,8 +6,8 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <iterator>
 #include <cstdio>
+#include <iterator>
 
 namespace spreadsheet {
 
@@ -69,8 +69,9 @@ void appendNumber(std::string& out, double value) {
         return;
     }
     const int length = std::snprintf(buffer, sizeof buffer, "%.15G", value);
-    out.append(buffer, std::clamp<size_t>(length > 0 ? static_cast<size_t>(length) : 0, 0,
-                                          sizeof buffer - 1));
+    if (length > 0) {
+        out.append(buffer, std::min(static_cast<size_t>(length), sizeof buffer - 1));
+    }
 }
 
 void appendCorner(std::string& out, const RefCorner& c) {
